@@ -1,0 +1,41 @@
+#include "Catalog.hpp"
+
+namespace kestle {
+
+std::expected<Catalog, DecodingError> Catalog::decode(const json::Value& value) {
+    if (!value.is_object()) {
+        return std::unexpected(DecodingError{"", "Expected to decode Dictionary"});
+    }
+    auto schema = json::requiredInteger(value, "schema", "");
+    if (!schema) {
+        return std::unexpected(schema.error());
+    }
+    auto apps = json::member(value, "apps", "");
+    if (!apps) {
+        return std::unexpected(apps.error());
+    }
+    if (!(*apps)->is_array()) {
+        return std::unexpected(DecodingError{"apps", "Expected to decode Array"});
+    }
+    Catalog catalog{*schema, {}};
+    catalog.apps.reserve((*apps)->size());
+    size_t index = 0;
+    for (const auto& element : **apps) {
+        // Per-app faults stay inside the element: it is simply left out.
+        if (auto app = CatalogApp::decode(element, "apps.Index " + std::to_string(index))) {
+            catalog.apps.push_back(std::move(*app));
+        }
+        ++index;
+    }
+    return catalog;
+}
+
+std::expected<Catalog, DecodingError> Catalog::decode(std::string_view bytes) {
+    auto value = json::parse(bytes);
+    if (!value) {
+        return std::unexpected(DecodingError{"", "The given data was not valid JSON."});
+    }
+    return decode(*value);
+}
+
+} // namespace kestle
