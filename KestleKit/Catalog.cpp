@@ -2,7 +2,7 @@
 
 namespace kestle {
 
-std::expected<Catalog, DecodingError> Catalog::decode(const json::Value& value) {
+std::expected<Catalog, DecodingError> Catalog::decode(json::Value& value) {
     if (!value.is_object()) {
         return std::unexpected(DecodingError{"", "Expected to decode Dictionary"});
     }
@@ -19,18 +19,17 @@ std::expected<Catalog, DecodingError> Catalog::decode(const json::Value& value) 
     }
     Catalog catalog{*schema, {}};
     catalog.apps.reserve((*apps)->size());
-    size_t index = 0;
-    for (const auto& element : **apps) {
-        // Per-app faults stay inside the element: it is simply left out.
-        if (auto app = CatalogApp::decode(element, "apps.Index " + std::to_string(index))) {
+    for (auto& element : **apps) {
+        // Per-app faults stay inside the element: it is simply left out, and its
+        // error with it.
+        if (auto app = CatalogApp::decode(element)) {
             catalog.apps.push_back(std::move(*app));
         }
-        ++index;
     }
     return catalog;
 }
 
-std::expected<Catalog, DecodingError> Catalog::decode(std::string_view bytes) {
+std::expected<Catalog, DecodingError> Catalog::fromJSON(std::string_view bytes) {
     auto value = json::parse(bytes);
     if (!value) {
         return std::unexpected(DecodingError{"", "The given data was not valid JSON."});

@@ -19,8 +19,10 @@ struct Catalog {
     int64_t schema = supportedSchema;
     std::vector<CatalogApp> apps;
 
-    static std::expected<Catalog, DecodingError> decode(const json::Value& value);
-    static std::expected<Catalog, DecodingError> decode(std::string_view bytes);
+    // Consumes the document: its texts are moved into the catalog.
+    static std::expected<Catalog, DecodingError> decode(json::Value& value);
+    // Parses and decodes the catalog's JSON bytes.
+    static std::expected<Catalog, DecodingError> fromJSON(std::string_view bytes);
 
     friend bool operator==(const Catalog&, const Catalog&) = default;
 };

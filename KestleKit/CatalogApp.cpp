@@ -9,7 +9,7 @@ std::unexpected<DecodingError> failure(const std::expected<T, DecodingError>& e)
 }
 
 std::expected<std::optional<Url>, DecodingError>
-optionalUrl(const json::Value& object, std::string_view key, std::string_view path) {
+optionalUrl(json::Value& object, std::string_view key, std::string_view path) {
     auto text = json::optionalString(object, key, path);
     if (!text) {
         return failure(text);
@@ -24,8 +24,8 @@ optionalUrl(const json::Value& object, std::string_view key, std::string_view pa
     return std::optional<Url>(std::move(*url));
 }
 
-std::expected<LocalizedText, DecodingError> localized(const json::Value& object,
-                                                      std::string_view key, std::string_view path) {
+std::expected<LocalizedText, DecodingError> localized(json::Value& object, std::string_view key,
+                                                      std::string_view path) {
     auto value = json::member(object, key, path);
     if (!value) {
         return failure(value);
@@ -57,7 +57,7 @@ std::optional<Url> CatalogApp::iconURL(const Url& base) const {
     return url->resolved(base);
 }
 
-std::expected<CatalogApp, DecodingError> CatalogApp::decode(const json::Value& value,
+std::expected<CatalogApp, DecodingError> CatalogApp::decode(json::Value& value,
                                                             std::string_view path) {
     if (!value.is_object()) {
         return std::unexpected(DecodingError{std::string(path), "Expected to decode Dictionary"});

@@ -32,7 +32,7 @@ struct CatalogApp {
     // icon resolved against base (the catalog's own URL); nothing when icon is not a URL.
     std::optional<Url> iconURL(const Url& base) const;
 
-    static std::expected<CatalogApp, DecodingError> decode(const json::Value& value,
+    static std::expected<CatalogApp, DecodingError> decode(json::Value& value,
                                                            std::string_view path = {});
 
     friend bool operator==(const CatalogApp&, const CatalogApp&) = default;

@@ -6,10 +6,6 @@
 namespace kestle::json {
 namespace {
 
-// Deeper documents are refused before any tree is built: nothing legitimate
-// nests this far, and a hostile one should not cost a deep recursion anywhere.
-constexpr int kMaximumDepth = 256;
-
 DecodingError missing(std::string_view path, std::string_view key) {
     return {joinPath(path, key), "No value associated with key \"" + std::string(key) + "\""};
 }
@@ -30,8 +26,8 @@ std::string joinPath(std::string_view path, std::string_view key) {
     return out;
 }
 
-std::expected<const Value*, DecodingError> member(const Value& object, std::string_view key,
-                                                  std::string_view path) {
+std::expected<Value*, DecodingError> member(Value& object, std::string_view key,
+                                            std::string_view path) {
     auto it = object.find(key);
     if (it == object.end() || it->is_null()) {
         return std::unexpected(missing(path, key));
@@ -39,7 +35,7 @@ std::expected<const Value*, DecodingError> member(const Value& object, std::stri
     return &*it;
 }
 
-std::expected<std::string, DecodingError> requiredString(const Value& object, std::string_view key,
+std::expected<std::string, DecodingError> requiredString(Value& object, std::string_view key,
                                                          std::string_view path) {
     auto value = member(object, key, path);
     if (!value) {
@@ -48,10 +44,10 @@ std::expected<std::string, DecodingError> requiredString(const Value& object, st
     if (!(*value)->is_string()) {
         return std::unexpected(typeMismatch(path, key, "String"));
     }
-    return (*value)->get_ref<const std::string&>();
+    return std::move((*value)->get_ref<std::string&>());
 }
 
-std::expected<int64_t, DecodingError> requiredInteger(const Value& object, std::string_view key,
+std::expected<int64_t, DecodingError> requiredInteger(Value& object, std::string_view key,
                                                       std::string_view path) {
     auto value = member(object, key, path);
     if (!value) {
@@ -77,7 +73,7 @@ std::expected<int64_t, DecodingError> requiredInteger(const Value& object, std::
 }
 
 std::expected<std::optional<std::string>, DecodingError>
-optionalString(const Value& object, std::string_view key, std::string_view path) {
+optionalString(Value& object, std::string_view key, std::string_view path) {
     auto it = object.find(key);
     if (it == object.end() || it->is_null()) {
         return std::optional<std::string>{};
@@ -85,10 +81,10 @@ optionalString(const Value& object, std::string_view key, std::string_view path)
     if (!it->is_string()) {
         return std::unexpected(typeMismatch(path, key, "String"));
     }
-    return std::optional<std::string>(it->get_ref<const std::string&>());
+    return std::optional<std::string>(std::move(it->get_ref<std::string&>()));
 }
 
-std::expected<bool, DecodingError> optionalBool(const Value& object, std::string_view key,
+std::expected<bool, DecodingError> optionalBool(Value& object, std::string_view key,
                                                 std::string_view path) {
     auto it = object.find(key);
     if (it == object.end() || it->is_null()) {
@@ -101,23 +97,17 @@ std::expected<bool, DecodingError> optionalBool(const Value& object, std::string
 }
 
 std::optional<Value> parse(std::string_view bytes) {
-    bool tooDeep = false;
-    auto limitDepth = [&tooDeep](int depth, Value::parse_event_t event, Value&) {
-        if ((event == Value::parse_event_t::object_start ||
-             event == Value::parse_event_t::array_start) &&
-            depth > kMaximumDepth) {
-            tooDeep = true;
-        }
-        return !tooDeep;
-    };
     try {
-        Value value = Value::parse(bytes.begin(), bytes.end(), limitDepth, false);
-        if (tooDeep || value.is_discarded()) {
+        // nlohmann parses and frees without recursion, so deep nesting costs
+        // memory in proportion to the input and nothing more; the decoders
+        // never descend into members they do not read.
+        Value value = Value::parse(bytes.begin(), bytes.end(), nullptr, false);
+        if (value.is_discarded()) {
             return std::nullopt;
         }
         return value;
     } catch (const std::exception&) {
-        // Out of memory, or a number the parser refuses: the document is unusable.
+        // Out of memory: the document is unusable.
         return std::nullopt;
     }
 }

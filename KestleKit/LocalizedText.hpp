@@ -17,11 +17,13 @@ struct LocalizedText {
     LocalizedText() = default;
     explicit LocalizedText(std::map<std::string, std::string, std::less<>> values)
         : values(std::move(values)) {}
+    LocalizedText(std::initializer_list<std::pair<const std::string, std::string>> entries)
+        : values(entries) {}
 
     // The text in language, else the English text, else empty text.
     std::string text(std::string_view language) const;
 
-    static std::expected<LocalizedText, DecodingError> decode(const json::Value& value,
+    static std::expected<LocalizedText, DecodingError> decode(json::Value& value,
                                                               std::string_view path);
 
     friend bool operator==(const LocalizedText&, const LocalizedText&) = default;

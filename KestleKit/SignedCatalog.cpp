@@ -1,5 +1,7 @@
 #include "SignedCatalog.hpp"
 
+#include <optional>
+
 #include "Base64.hpp"
 
 namespace kestle {
@@ -8,6 +10,102 @@ namespace {
 std::string_view asText(const std::vector<uint8_t>& bytes) {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
+
+// The envelope's two members, when the document is an object of them.
+struct EnvelopeMembers {
+    std::optional<std::string_view> catalog;
+    std::optional<std::string_view> signature;
+};
+
+// Envelopes as they are written are a flat object of plain ASCII strings. Such a
+// document is read here in one pass, without building a tree: the catalog's
+// base64 text is most of the bytes, and a general JSON parser copies it a
+// character at a time. Anything else (escapes, other types, non-ASCII) is left to
+// the general parser, which gives the same answer for this subset.
+class FlatEnvelopeScanner {
+public:
+    explicit FlatEnvelopeScanner(std::string_view text) : text_(text) {}
+
+    // Nothing when the text is outside the subset; the caller then parses it fully.
+    std::optional<EnvelopeMembers> scan() {
+        EnvelopeMembers members;
+        skipSpace();
+        if (!consume('{')) {
+            return std::nullopt;
+        }
+        skipSpace();
+        if (consume('}')) {
+            return finish(members);
+        }
+        while (true) {
+            auto key = string();
+            skipSpace();
+            if (!key || !consume(':')) {
+                return std::nullopt;
+            }
+            skipSpace();
+            auto value = string();
+            if (!value) {
+                return std::nullopt;
+            }
+            // A repeated member replaces the earlier one, as in the general parser.
+            if (*key == "catalog") {
+                members.catalog = value;
+            } else if (*key == "signature") {
+                members.signature = value;
+            }
+            skipSpace();
+            if (consume('}')) {
+                return finish(members);
+            }
+            if (!consume(',')) {
+                return std::nullopt;
+            }
+            skipSpace();
+        }
+    }
+
+private:
+    std::optional<EnvelopeMembers> finish(const EnvelopeMembers& members) {
+        skipSpace();
+        return at_ == text_.size() ? std::optional(members) : std::nullopt;
+    }
+
+    void skipSpace() {
+        while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\n' ||
+                                      text_[at_] == '\r' || text_[at_] == '\t')) {
+            ++at_;
+        }
+    }
+
+    bool consume(char c) {
+        if (at_ < text_.size() && text_[at_] == c) {
+            ++at_;
+            return true;
+        }
+        return false;
+    }
+
+    std::optional<std::string_view> string() {
+        if (!consume('"')) {
+            return std::nullopt;
+        }
+        size_t start = at_;
+        for (; at_ < text_.size(); ++at_) {
+            auto c = static_cast<unsigned char>(text_[at_]);
+            if (c == '"') {
+                return text_.substr(start, at_++ - start);
+            }
+            if (c < 0x20 || c >= 0x7f || c == '\\') {
+                return std::nullopt;
+            }
+        }
+        return std::nullopt;
+    }
+
+    std::string_view text_;
+    size_t at_ = 0;
+};
 
 } // namespace
 
@@ -27,15 +125,28 @@ std::string describe(const CatalogError& error) {
 
 std::expected<Catalog, CatalogError> SignedCatalog::open(std::string_view envelope,
                                                          const UpdateSignature& key) {
-    auto document = json::parse(envelope);
-    if (!document || !document->is_object()) {
+    std::string catalogCopy;
+    std::string signatureCopy;
+    auto members = FlatEnvelopeScanner(envelope).scan();
+    if (!members) {
+        auto document = json::parse(envelope);
+        if (!document || !document->is_object()) {
+            return std::unexpected(CatalogError::malformedEnvelope());
+        }
+        auto catalog = json::requiredString(*document, "catalog", "");
+        auto signature = json::requiredString(*document, "signature", "");
+        if (!catalog || !signature) {
+            return std::unexpected(CatalogError::malformedEnvelope());
+        }
+        catalogCopy = std::move(*catalog);
+        signatureCopy = std::move(*signature);
+        members = EnvelopeMembers{catalogCopy, signatureCopy};
+    }
+    if (!members->catalog || !members->signature) {
         return std::unexpected(CatalogError::malformedEnvelope());
     }
-    auto catalogText = json::requiredString(*document, "catalog", "");
-    auto signatureText = json::requiredString(*document, "signature", "");
-    if (!catalogText || !signatureText) {
-        return std::unexpected(CatalogError::malformedEnvelope());
-    }
+    auto catalogText = members->catalog;
+    auto signatureText = members->signature;
     auto catalogBytes = Base64::decode(*catalogText);
     if (!catalogBytes) {
         return std::unexpected(CatalogError::malformedEnvelope());

@@ -77,6 +77,11 @@ size_t trailingSpaceLength(std::string_view text, bool includeNewlines) {
 
 namespace {
 std::string_view trimmed(std::string_view text, bool includeNewlines) {
+    // Most texts start and end with a visible ASCII character: nothing to trim.
+    auto visible = [](char c) { return c > 0x20 && c < 0x7f; };
+    if (text.empty() || (visible(text.front()) && visible(text.back()))) {
+        return text;
+    }
     size_t lead = leadingSpaceLength(text, includeNewlines);
     text.remove_prefix(lead);
     text.remove_suffix(trailingSpaceLength(text, includeNewlines));

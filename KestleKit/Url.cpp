@@ -102,11 +102,20 @@ std::optional<Url> Url::parse(std::string_view text) {
     if (!h || curl_url_set(h.get(), CURLUPART_URL, owned.c_str(), kParseFlags) != CURLUE_OK) {
         return std::nullopt;
     }
-    auto normalized = getPart(h.get(), CURLUPART_URL);
-    if (!normalized) {
-        return std::nullopt;
+    return Url(std::move(owned), true);
+}
+
+Url Url::standardized() const {
+    if (!absolute_) {
+        return *this;
     }
-    return Url(std::move(*normalized), true);
+    auto h = makeHandle();
+    if (h && curl_url_set(h.get(), CURLUPART_URL, text_.c_str(), kParseFlags) == CURLUE_OK) {
+        if (auto text = getPart(h.get(), CURLUPART_URL)) {
+            return Url(std::move(*text), true);
+        }
+    }
+    return *this;
 }
 
 Url Url::fromPath(std::string_view path) {

@@ -18,9 +18,12 @@ public:
     // A file URL for an absolute file-system path (percent-encoded as needed).
     static Url fromPath(std::string_view path);
 
-    // The standardized text: absolute URLs come back as libcurl normalizes them
-    // (lower-case scheme and host, dot segments removed); relative ones unchanged.
+    // The text as it was given.
     const std::string& str() const { return text_; }
+
+    // The same URL as libcurl normalizes it (lower-case scheme, dot segments
+    // removed); relative references come back unchanged.
+    Url standardized() const;
 
     bool isAbsolute() const { return absolute_; }
     bool isFile() const;

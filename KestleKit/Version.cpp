@@ -30,25 +30,21 @@ std::optional<int64_t> integerValue(std::string_view part) {
     if (i == part.size()) {
         return std::nullopt;
     }
-    // Accumulate as a negative number so that INT64_MIN fits.
-    int64_t value = 0;
+    uint64_t magnitude = 0;
     for (; i < part.size(); ++i) {
         if (!isDigit(part[i])) {
             return std::nullopt;
         }
-        int digit = part[i] - '0';
-        if (value < (INT64_MIN + digit) / 10) {
+        if (__builtin_mul_overflow(magnitude, 10u, &magnitude) ||
+            __builtin_add_overflow(magnitude, static_cast<uint64_t>(part[i] - '0'), &magnitude)) {
             return std::nullopt;
         }
-        value = value * 10 - digit;
     }
-    if (!negative) {
-        if (value == INT64_MIN) {
-            return std::nullopt;
-        }
-        value = -value;
+    constexpr uint64_t limit = static_cast<uint64_t>(INT64_MAX);
+    if (magnitude > limit + (negative ? 1 : 0)) {
+        return std::nullopt;
     }
-    return value;
+    return negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
 }
 
 // Text comparison where runs of digits compare by numeric value and everything
@@ -58,31 +54,33 @@ ComparisonResult compareNumericText(std::string_view a, std::string_view b) {
     size_t j = 0;
     while (i < a.size() && j < b.size()) {
         if (isDigit(a[i]) && isDigit(b[j])) {
-            size_t runA = i;
-            size_t runB = j;
-            while (runA < a.size() && a[runA] == '0') {
-                ++runA;
+            // Compare the two digit runs by value in one pass: skip leading zeros,
+            // then the longer run wins, else the first differing digit.
+            while (i < a.size() && a[i] == '0') {
+                ++i;
             }
-            while (runB < b.size() && b[runB] == '0') {
-                ++runB;
+            while (j < b.size() && b[j] == '0') {
+                ++j;
             }
-            size_t endA = runA;
-            size_t endB = runB;
-            while (endA < a.size() && isDigit(a[endA])) {
-                ++endA;
+            ComparisonResult firstDifference = ComparisonResult::same;
+            while (true) {
+                bool moreA = i < a.size() && isDigit(a[i]);
+                bool moreB = j < b.size() && isDigit(b[j]);
+                if (moreA != moreB) {
+                    return moreA ? ComparisonResult::descending : ComparisonResult::ascending;
+                }
+                if (!moreA) {
+                    break;
+                }
+                if (firstDifference == ComparisonResult::same && a[i] != b[j]) {
+                    firstDifference = order(a[i], b[j]);
+                }
+                ++i;
+                ++j;
             }
-            while (endB < b.size() && isDigit(b[endB])) {
-                ++endB;
+            if (firstDifference != ComparisonResult::same) {
+                return firstDifference;
             }
-            if (endA - runA != endB - runB) {
-                return order(endA - runA, endB - runB);
-            }
-            if (auto r = order(a.substr(runA, endA - runA), b.substr(runB, endB - runB));
-                r != ComparisonResult::same) {
-                return r;
-            }
-            i = endA;
-            j = endB;
             continue;
         }
         auto ca = static_cast<unsigned char>(a[i]);
@@ -97,46 +95,121 @@ ComparisonResult compareNumericText(std::string_view a, std::string_view b) {
 }
 
 ComparisonResult comparePart(std::string_view a, std::string_view b) {
-    auto x = integerValue(a);
-    if (x) {
-        if (auto y = integerValue(b)) {
-            return order(*x, *y);
+    // Without a sign, whole-number parts compare the same way under the text rule
+    // (one digit run each, by value), so only signed parts need the integer reading.
+    auto signedPart = [](std::string_view p) { return !p.empty() && (p[0] == '+' || p[0] == '-'); };
+    if (signedPart(a) || signedPart(b)) {
+        if (auto x = integerValue(a)) {
+            if (auto y = integerValue(b)) {
+                return order(*x, *y);
+            }
         }
     }
     return compareNumericText(a, b);
 }
 
-// Splits at every '.', keeping empty parts; yields "0" once the text is used up.
-class PartReader {
+// The next part of text from position at; "0" once the text is used up.
+std::string_view nextPart(std::string_view text, size_t& at, bool& done) {
+    if (done) {
+        return "0";
+    }
+    size_t start = at;
+    while (at < text.size() && text[at] != '.') {
+        ++at;
+    }
+    std::string_view part = text.substr(start, at - start);
+    if (at == text.size()) {
+        done = true;
+    } else {
+        ++at;
+    }
+    return part;
+}
+
+// Walks a text's parts as plain numbers: each part's significant digits without
+// leading zeros, then empty digits ("0") once the text is used up.
+class NumberCursor {
 public:
-    explicit PartReader(std::string_view text) : rest_(text) {}
-    bool done() const { return finished_; }
-    std::string_view next() {
-        if (finished_) {
-            return "0";
+    explicit NumberCursor(std::string_view text)
+        : at_(text.data()), end_(text.data() + text.size()) {}
+    bool done() const { return done_; }
+
+    // False when the part is empty or holds anything but digits.
+    [[gnu::always_inline]] bool next(std::string_view& digits) {
+        if (done_) {
+            digits = {};
+            return true;
         }
-        auto dot = rest_.find('.');
-        if (dot == std::string_view::npos) {
-            finished_ = true;
-            return rest_;
+        const char* start = at_;
+        while (at_ != end_ && *at_ == '0') {
+            ++at_;
         }
-        auto part = rest_.substr(0, dot);
-        rest_.remove_prefix(dot + 1);
-        return part;
+        const char* significant = at_;
+        while (at_ != end_ && isDigit(*at_)) {
+            ++at_;
+        }
+        if (at_ == start) {
+            return false;
+        }
+        digits = std::string_view(significant, static_cast<size_t>(at_ - significant));
+        if (at_ == end_) {
+            done_ = true;
+            return true;
+        }
+        return *at_++ == '.';
     }
 
 private:
-    std::string_view rest_;
-    bool finished_ = false;
+    const char* at_;
+    const char* end_;
+    bool done_ = false;
 };
+
+// The common case, dotted whole numbers ("10.4.1"), in one pass; nothing when
+// either text needs the general rules.
+std::optional<ComparisonResult> compareDottedNumbers(std::string_view a, std::string_view b) {
+    NumberCursor left(a);
+    NumberCursor right(b);
+    std::string_view x;
+    std::string_view y;
+    while (!left.done() || !right.done()) {
+        if (!left.next(x) || !right.next(y)) {
+            return std::nullopt;
+        }
+        if (x.size() != y.size()) {
+            return order(x.size(), y.size());
+        }
+        for (size_t k = 0; k < x.size(); ++k) {
+            if (x[k] != y[k]) {
+                return order(x[k], y[k]);
+            }
+        }
+    }
+    return ComparisonResult::same;
+}
 
 } // namespace
 
 ComparisonResult Version::compare(std::string_view a, std::string_view b) {
-    PartReader left(trimmedWhitespace(a));
-    PartReader right(trimmedWhitespace(b));
-    while (!left.done() || !right.done()) {
-        if (auto r = comparePart(left.next(), right.next()); r != ComparisonResult::same) {
+    // Texts that begin and end with a digit need no trimming.
+    auto bare = [](std::string_view t) {
+        return !t.empty() && isDigit(t.front()) && isDigit(t.back());
+    };
+    if (!bare(a) || !bare(b)) {
+        a = trimmedWhitespace(a);
+        b = trimmedWhitespace(b);
+    }
+    if (auto fast = compareDottedNumbers(a, b)) {
+        return *fast;
+    }
+    size_t atA = 0;
+    size_t atB = 0;
+    bool doneA = false;
+    bool doneB = false;
+    while (!doneA || !doneB) {
+        auto partA = nextPart(a, atA, doneA);
+        auto partB = nextPart(b, atB, doneB);
+        if (auto r = comparePart(partA, partB); r != ComparisonResult::same) {
             return r;
         }
     }

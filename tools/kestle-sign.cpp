@@ -16,8 +16,8 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sodium.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "Base64.hpp"

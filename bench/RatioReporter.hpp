@@ -1,0 +1,63 @@
+#pragma once
+
+// A console reporter that also remembers each benchmark's CPU time per iteration
+// (steadier than wall time on a shared machine), so
+// that a program can print its ratio to a baseline measured in the same run.
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include <benchmark/benchmark.h>
+
+namespace kestle::bench {
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const auto& run : runs) {
+            if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
+                seconds_[run.benchmark_name()] =
+                    run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            }
+        }
+    }
+
+    // Seconds per iteration of the named benchmark (0 when it did not run).
+    double seconds(const std::string& name) const {
+        auto it = seconds_.find(name);
+        return it == seconds_.end() ? 0 : it->second;
+    }
+
+    // Prints "label: ratio (limit)" and returns whether the ratio is within limit.
+    bool printRatio(const std::string& label, const std::string& measured,
+                    const std::string& baseline, double limit) const {
+        double m = seconds(measured);
+        double b = seconds(baseline);
+        if (m <= 0 || b <= 0) {
+            std::printf("%s: not measured\n", label.c_str());
+            return false;
+        }
+        double ratio = m / b;
+        std::printf("%s: %.2fx the baseline (target at most %.2fx): %s\n", label.c_str(), ratio,
+                    limit, ratio <= limit ? "met" : "MISSED");
+        return ratio <= limit;
+    }
+
+private:
+    std::map<std::string, double> seconds_;
+};
+
+// Runs the registered benchmarks through reporter; false when the flags were bad.
+inline bool runBenchmarks(int argc, char** argv, RatioReporter& reporter) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return false;
+    }
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return true;
+}
+
+} // namespace kestle::bench
