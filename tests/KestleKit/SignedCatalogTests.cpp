@@ -133,6 +133,39 @@ TEST(SignedCatalog, ProbesTheSchemaBeforeTheFullDecode) {
     }
 }
 
+// Plain envelopes take a quick path; anything unusual goes through the full JSON
+// parser. Both must read the same document the same way.
+TEST(SignedCatalog, ReadsUnusualEnvelopesLikePlainOnes) {
+    const std::string catalog = Base64::encode(kCatalog);
+    const std::string good = signing().sign(kCatalog);
+    const std::string bad = signing().sign("something else");
+    const std::string cases[] = {
+        R"({"catalog":")" + catalog + R"(","signature":")" + good + R"("})",
+        R"( { "signature" : ")" + good + R"(" , "catalog" : ")" + catalog + R"(" } )",
+        R"({"catalog":")" + catalog + R"(","signature":")" + good + R"("})",
+        R"({"catalog":")" + catalog + R"(","note":[1,{"a":null}],"signature":")" + good + R"("})",
+        R"({"catalog":")" + catalog + R"(","signature":")" + bad + R"(","signature":")" + good +
+            R"("})",
+        R"({"n":1,"catalog":")" + catalog + R"(","signature":")" + bad + R"(","signature":")" +
+            good + R"("})",
+        R"({"catalog":")" + catalog + R"(","signature":")" + good + R"(","x":"café é"})",
+    };
+    for (const auto& envelope : cases) {
+        EXPECT_TRUE(open(envelope).has_value()) << envelope.substr(0, 40);
+    }
+    const std::string refused[] = {
+        R"({"catalog":")" + catalog + R"(","signature":")" + good + R"("} x)",
+        R"({"catalog":")" + catalog + R"(","signature":")" + good + R"(",})",
+        R"({"catalog":")" + catalog + R"(","signature":")" + good,
+        "{\"catalog\":\"" + catalog + "\",\"signature\":\"" + good + "\",\"x\":\"\xff\"}",
+    };
+    for (const auto& envelope : refused) {
+        auto result = open(envelope);
+        ASSERT_FALSE(result.has_value());
+        EXPECT_EQ(result.error(), CatalogError::malformedEnvelope());
+    }
+}
+
 TEST(SignedCatalog, KeepsTheGoodAppsOfASignedCatalog) {
     Json catalog = Json::parse(kCatalog);
     catalog["apps"].push_back({{"id", "broken"}});

@@ -59,6 +59,8 @@ TEST(Base64, DecodesStrictlyPaddedTextOnly) {
     ASSERT_TRUE(decoded.has_value());
     EXPECT_EQ(std::string(decoded->begin(), decoded->end()), "any carnal pleas");
     EXPECT_TRUE(Base64::decode("")->empty());
+    EXPECT_EQ(Base64::decode("YQ==")->size(), 1u);
+    EXPECT_EQ(Base64::decode("YWI=")->size(), 2u);
     const char* refused[] = {"YW55IGNhcm5hbCBwbGVhcw",    "YW55IGNh\ncm5hbCBwbGVhcw==",
                              "YW55 IGNhcm5hbCBwbGVhcw==", "YW55IGNhcm5hbCBwbGVhcw==\n",
                              "YW55-GNhcm5hbCBwbGVhcw==",  "=YW5"};
