@@ -1,0 +1,64 @@
+#include "AppEntry.hpp"
+
+#include "SearchText.hpp"
+#include "TextTrim.hpp"
+#include "Version.hpp"
+
+namespace kestle {
+
+bool AppEntry::hasUpdate() const {
+    return installed && latest && Version::isNewer(latest->build, installed->build);
+}
+
+AppEntry::Status AppEntry::status() const {
+    if (!installed) {
+        return app.status == CatalogApp::Status::coming ? Status::coming : Status::notInstalled;
+    }
+    return hasUpdate() ? Status::updateAvailable : Status::installed;
+}
+
+bool AppEntry::isUpToDate() const {
+    return installed && latest && !Version::isNewer(latest->build, installed->build);
+}
+
+bool AppEntry::matches(std::string_view query, std::string_view language) const {
+    std::string_view trimmed = trimmedWhitespace(query);
+    if (trimmed.empty()) {
+        return true;
+    }
+    if (SearchText::contains(app.name, trimmed)) {
+        return true;
+    }
+    // The tagline in that language, else English (the same fallback the views show).
+    auto& values = app.tagline.values;
+    auto it = values.find(language);
+    if (it == values.end()) {
+        it = values.find("en");
+    }
+    return it != values.end() && SearchText::contains(it->second, trimmed);
+}
+
+std::vector<AppEntry> AppEntry::entries(const Catalog& catalog,
+                                        const std::map<std::string, InstalledApp>& installed,
+                                        const std::map<std::string, FeedItem>& latest,
+                                        const std::set<std::string>& failedFeeds) {
+    std::vector<AppEntry> out;
+    out.reserve(catalog.apps.size());
+    for (const auto& app : catalog.apps) {
+        auto found = installed.find(app.bundleID);
+        bool isInstalled = found != installed.end();
+        if (app.hidden && !isInstalled) {
+            continue;
+        }
+        auto release = latest.find(app.id);
+        out.push_back(AppEntry{
+            app,
+            isInstalled ? std::optional(found->second) : std::nullopt,
+            release != latest.end() ? std::optional(release->second) : std::nullopt,
+            failedFeeds.contains(app.id),
+        });
+    }
+    return out;
+}
+
+} // namespace kestle
