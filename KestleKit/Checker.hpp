@@ -1,0 +1,36 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "CheckCache.hpp"
+#include "CheckResult.hpp"
+#include "KestleSource.hpp"
+#include "UpdateSignature.hpp"
+
+namespace kestle {
+
+// One check: the signed catalog, then every released app's feed in parallel, each
+// falling back to its cached copy when the fresh one fails.
+class Checker {
+public:
+    Checker(std::shared_ptr<const KestleSource> source, UpdateSignature key,
+            std::optional<CheckCache> cache, std::string system, std::string architecture);
+
+    // Never fails: every problem ends up in catalogFailure or failedFeeds. Blocks
+    // until all feeds are in; call it off the main thread.
+    CheckResult check() const;
+
+private:
+    struct FeedOutcome;
+    FeedOutcome fetchFeed(const std::string& id, const Url& url) const;
+
+    std::shared_ptr<const KestleSource> source_;
+    UpdateSignature key_;
+    std::optional<CheckCache> cache_;
+    std::string system_;
+    std::string architecture_;
+};
+
+} // namespace kestle

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <expected>
+#include <string>
+
+#include "CheckFailure.hpp"
+#include "Url.hpp"
+
+namespace kestle {
+
+// Where the checker's bytes come from. Called from several threads at once, one
+// feed per thread, so implementations must be safe for concurrent use.
+class KestleSource {
+public:
+    virtual ~KestleSource() = default;
+
+    // The catalog envelope's bytes.
+    virtual std::expected<std::string, CheckFailure> catalog() const = 0;
+    // The bytes of one app's feed.
+    virtual std::expected<std::string, CheckFailure> feed(const Url& url) const = 0;
+};
+
+} // namespace kestle

@@ -1,0 +1,204 @@
+#include "Checker.hpp"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "FakeSource.hpp"
+#include "TempFolder.hpp"
+#include "TestSigning.hpp"
+
+using namespace kestle;
+using kestle::test::FakeSource;
+using kestle::test::TempFolder;
+using kestle::test::TestSigning;
+using Json = nlohmann::json;
+
+namespace {
+
+std::string feedURL(const std::string& id) {
+    return "https://velmar.example/" + id + ".xml";
+}
+
+Json app(const std::string& id, const std::string& status = "released") {
+    return {{"id", id},
+            {"bundleID", "com.velmar." + id},
+            {"name", id},
+            {"tagline", {{"en", "t"}}},
+            {"description", {{"en", "d"}}},
+            {"status", status},
+            {"feed", feedURL(id)},
+            {"icon", id + ".png"},
+            {"minimumSystem", "14.0"}};
+}
+
+std::string signedCatalog(const Json& apps, int schema = 1) {
+    return TestSigning::shared().envelope(Json{{"schema", schema}, {"apps", apps}}.dump());
+}
+
+std::string appcast(const std::string& build, const std::string& minimumSystem = "") {
+    std::string min = minimumSystem.empty() ? ""
+                                            : "<sparkle:minimumSystemVersion>" + minimumSystem +
+                                                  "</sparkle:minimumSystemVersion>";
+    return R"(<?xml version="1.0"?><rss xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle"><channel><item>)"
+           "<sparkle:version>" +
+           build + "</sparkle:version>" + min +
+           R"(<enclosure url="https://velmar.example/a.dmg" length="10"/></item></channel></rss>)";
+}
+
+class CheckerTest : public ::testing::Test {
+protected:
+    std::shared_ptr<FakeSource> source = std::make_shared<FakeSource>();
+    TempFolder folder;
+    CheckCache cache{folder / "cache"};
+
+    CheckResult check(bool withCache = true) {
+        Checker checker(source, TestSigning::shared().key(),
+                        withCache ? std::optional(cache) : std::nullopt, "15.3.1", "arm64");
+        return checker.check();
+    }
+    void primeCache(const Json& apps) {
+        source->catalogAnswer = signedCatalog(apps);
+        for (const auto& a : apps) {
+            source->feeds[feedURL(a["id"])] = appcast("100");
+        }
+        ASSERT_TRUE(check().isComplete());
+        source->feeds.clear();
+    }
+};
+
+TEST_F(CheckerTest, FreshCheckFillsTheCache) {
+    source->catalogAnswer = signedCatalog(Json::array({app("a"), app("b")}));
+    source->feeds[feedURL("a")] = appcast("10");
+    source->feeds[feedURL("b")] = appcast("20");
+    auto result = check();
+    ASSERT_TRUE(result.catalog.has_value());
+    EXPECT_TRUE(result.isComplete());
+    EXPECT_EQ(result.latest.at("a").build, "10");
+    EXPECT_EQ(result.latest.at("b").build, "20");
+    EXPECT_EQ(TempFolder::readText(folder / "cache/catalog.json"), *source->catalogAnswer);
+    EXPECT_EQ(TempFolder::readText(folder / "cache/feed-b.xml"), appcast("20"));
+}
+
+TEST_F(CheckerTest, FallsBackToTheCachedCatalog) {
+    primeCache(Json::array({app("a")}));
+    const std::string good = TempFolder::readText(folder / "cache/catalog.json");
+
+    struct Case {
+        const char* fault;
+        FakeSource::Answer answer;
+        CheckFailure expected;
+    };
+    const Case cases[] = {
+        {"server error not reported", std::unexpected(CheckFailure::server(404)),
+         CheckFailure::server(404)},
+        {"offline not reported", std::unexpected(CheckFailure::offline()), CheckFailure::offline()},
+        {"bad signature accepted",
+         SignedCatalog::envelope(R"({"schema":1,"apps":[]})", TestSigning::shared().sign("x")),
+         CheckFailure::invalid()},
+        {"newer schema accepted", signedCatalog(Json::array(), 2), CheckFailure::invalid()},
+        {"garbage accepted", std::string("<html>"), CheckFailure::invalid()},
+    };
+    for (const auto& c : cases) {
+        source->catalogAnswer = c.answer;
+        source->feeds[feedURL("a")] = appcast("101");
+        auto result = check();
+        ASSERT_TRUE(result.catalog.has_value()) << c.fault;
+        EXPECT_EQ(result.catalog->apps.size(), 1u) << c.fault;
+        EXPECT_EQ(result.catalogFailure, c.expected) << c.fault;
+        EXPECT_EQ(result.latest.at("a").build, "101") << c.fault << ": feeds not checked";
+        EXPECT_EQ(TempFolder::readText(folder / "cache/catalog.json"), good)
+            << c.fault << ": the cached catalog was replaced";
+    }
+}
+
+TEST_F(CheckerTest, NoUsableCatalogMeansNoFeedRequests) {
+    source->catalogAnswer = std::unexpected(CheckFailure::offline());
+    auto result = check();
+    EXPECT_FALSE(result.catalog.has_value());
+    EXPECT_EQ(result.catalogFailure, CheckFailure::offline());
+    EXPECT_TRUE(result.latest.empty());
+    EXPECT_TRUE(result.failedFeeds.empty());
+    EXPECT_EQ(source->totalFeedRequests(), 0);
+
+    // A tampered cached catalog is not used either.
+    TempFolder::writeText(folder / "cache/catalog.json",
+                          SignedCatalog::envelope(R"({"schema":1,"apps":[]})", "AAAA"));
+    EXPECT_FALSE(check().catalog.has_value());
+    TempFolder::writeText(folder / "cache/catalog.json",
+                          signedCatalog(Json::array()).substr(0, 30));
+    EXPECT_FALSE(check().catalog.has_value());
+}
+
+TEST_F(CheckerTest, FeedFailuresFallBackToCachedFeeds) {
+    primeCache(Json::array({app("down"), app("junk"), app("gone")}));
+    source->catalogAnswer = signedCatalog(Json::array({app("down"), app("junk"), app("gone")}));
+    source->feeds[feedURL("down")] = std::unexpected(CheckFailure::server(500));
+    source->feeds[feedURL("junk")] = std::string("not xml at all");
+    source->feeds[feedURL("gone")] = std::string(""); // 200 with an empty body
+    std::filesystem::remove(folder / "cache/feed-gone.xml");
+
+    auto result = check();
+    EXPECT_FALSE(result.isComplete());
+    EXPECT_FALSE(result.catalogFailure.has_value());
+    EXPECT_EQ(result.failedFeeds.at("down"), CheckFailure::server(500));
+    EXPECT_EQ(result.failedFeeds.at("junk"), CheckFailure::invalid());
+    EXPECT_EQ(result.failedFeeds.at("gone"), CheckFailure::invalid());
+    EXPECT_EQ(result.latest.at("down").build, "100");
+    EXPECT_EQ(result.latest.at("junk").build, "100");
+    EXPECT_FALSE(result.latest.contains("gone"));
+    EXPECT_EQ(TempFolder::readText(folder / "cache/feed-junk.xml"), appcast("100"))
+        << "bad bytes replaced the good cached feed";
+}
+
+TEST_F(CheckerTest, OnlyReleasedAppsWithFeedsAreChecked) {
+    Json noFeed = app("nofeed");
+    noFeed.erase("feed");
+    Json hidden = app("hidden");
+    hidden["hidden"] = true;
+    source->catalogAnswer =
+        signedCatalog(Json::array({app("soon", "coming"), noFeed, hidden, app("newer")}));
+    source->feeds[feedURL("soon")] = appcast("1");
+    source->feeds[feedURL("hidden")] = appcast("3");
+    source->feeds[feedURL("newer")] = appcast("9", "16.0");
+    auto result = check();
+    EXPECT_EQ(source->feedRequests(feedURL("soon")), 0) << "coming app's feed requested";
+    EXPECT_EQ(source->totalFeedRequests(), 2);
+    EXPECT_EQ(result.latest.at("hidden").build, "3");
+    // Needs a newer system: neither offered nor failed.
+    EXPECT_FALSE(result.latest.contains("newer"));
+    EXPECT_FALSE(result.failedFeeds.contains("newer"));
+    EXPECT_TRUE(result.isComplete());
+}
+
+TEST_F(CheckerTest, WithoutACacheNothingTouchesTheDisk) {
+    source->catalogAnswer = signedCatalog(Json::array({app("a")}));
+    source->feeds[feedURL("a")] = std::unexpected(CheckFailure::offline());
+    auto result = check(false);
+    EXPECT_EQ(result.failedFeeds.at("a"), CheckFailure::offline());
+    EXPECT_FALSE(result.latest.contains("a"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "cache"));
+}
+
+TEST_F(CheckerTest, FeedsRunInParallelAndAnIdCannotEscapeTheCache) {
+    Json apps = Json::array();
+    for (int i = 0; i < 20; ++i) {
+        std::string id = "app" + std::to_string(i);
+        apps.push_back(app(id));
+        source->feeds[feedURL(id)] = appcast(std::to_string(i + 1));
+        source->delays[feedURL(id)] = std::chrono::milliseconds(200);
+    }
+    Json sneaky = app("../../escape");
+    apps.push_back(sneaky);
+    source->feeds[sneaky["feed"]] = appcast("5");
+    source->catalogAnswer = signedCatalog(apps);
+
+    auto start = std::chrono::steady_clock::now();
+    auto result = check();
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(result.latest.size(), 21u);
+    EXPECT_LT(elapsed, std::chrono::seconds(2)) << "feeds fetched one after another";
+    EXPECT_FALSE(std::filesystem::exists(folder / "escape.xml"));
+    EXPECT_FALSE(std::filesystem::exists(folder.path().parent_path() / "escape.xml"));
+}
+
+} // namespace
