@@ -1,6 +1,5 @@
 #include "AppEntry.hpp"
 
-#include "SearchText.hpp"
 #include "TextTrim.hpp"
 #include "Version.hpp"
 
@@ -22,11 +21,11 @@ bool AppEntry::isUpToDate() const {
 }
 
 bool AppEntry::matches(std::string_view query, std::string_view language) const {
-    std::string_view trimmed = trimmedWhitespace(query);
-    if (trimmed.empty()) {
-        return true;
-    }
-    if (SearchText::contains(app.name, trimmed)) {
+    return matches(SearchQuery(trimmedWhitespace(query)), language);
+}
+
+bool AppEntry::matches(const SearchQuery& query, std::string_view language) const {
+    if (query.isEmpty() || query.matches(app.name)) {
         return true;
     }
     // The tagline in that language, else English (the same fallback the views show).
@@ -35,7 +34,7 @@ bool AppEntry::matches(std::string_view query, std::string_view language) const 
     if (it == values.end()) {
         it = values.find("en");
     }
-    return it != values.end() && SearchText::contains(it->second, trimmed);
+    return it != values.end() && query.matches(it->second);
 }
 
 std::vector<AppEntry> AppEntry::entries(const Catalog& catalog,

@@ -10,6 +10,7 @@
 #include "Catalog.hpp"
 #include "FeedItem.hpp"
 #include "InstalledApp.hpp"
+#include "SearchText.hpp"
 
 namespace kestle {
 
@@ -33,6 +34,8 @@ struct AppEntry {
     // The search test: the name or the tagline in that language contains the query
     // (trimmed of spaces and tabs), ignoring case and diacritics.
     bool matches(std::string_view query, std::string_view language) const;
+    // The same with a query prepared once for a whole list (query trimmed first).
+    bool matches(const SearchQuery& query, std::string_view language) const;
 
     // The entries in catalog order. installed is keyed by bundle identifier, latest
     // and failedFeeds by app id. Hidden apps are left out unless installed.

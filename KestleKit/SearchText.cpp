@@ -1,6 +1,7 @@
 #include "SearchText.hpp"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include <unicode/uchar.h>
@@ -79,14 +80,7 @@ template <typename Transform> std::u16string transformed(const std::u16string& i
     return in;
 }
 
-} // namespace
-
-std::string SearchText::fold(std::string_view text) {
-    if (isAscii(text)) {
-        std::string out(text);
-        std::transform(out.begin(), out.end(), out.begin(), asciiLower);
-        return out;
-    }
+std::string foldWithIcu(std::string_view text) {
     UErrorCode status = U_ZERO_ERROR;
     const UNormalizer2* nfd = unorm2_getNFDInstance(&status);
     if (U_FAILURE(status)) {
@@ -114,14 +108,85 @@ std::string SearchText::fold(std::string_view text) {
     return toUtf8(folded);
 }
 
+// Latin letters (up to U+024F) fold one code point at a time; their folded forms
+// are worked out once with the full rules and then looked up.
+constexpr char32_t kTableEnd = 0x250;
+
+const std::array<std::string, kTableEnd>& latinTable() {
+    static const auto table = [] {
+        std::array<std::string, kTableEnd> t;
+        for (char32_t c = 0; c < kTableEnd; ++c) {
+            std::string utf8;
+            if (c < 0x80) {
+                utf8 = std::string(1, asciiLower(static_cast<char>(c)));
+            } else {
+                utf8 += static_cast<char>(0xC0 | (c >> 6));
+                utf8 += static_cast<char>(0x80 | (c & 0x3F));
+                utf8 = foldWithIcu(utf8);
+            }
+            t[c] = utf8;
+        }
+        return t;
+    }();
+    return table;
+}
+
+// Folds into out; false when text holds anything beyond the table.
+bool foldLatin(std::string_view text, std::string& out) {
+    const auto& table = latinTable();
+    out.clear();
+    for (size_t i = 0; i < text.size(); ++i) {
+        auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80) {
+            out += asciiLower(static_cast<char>(b));
+            continue;
+        }
+        if ((b & 0xE0) != 0xC0 || i + 1 >= text.size()) {
+            return false;
+        }
+        auto b1 = static_cast<unsigned char>(text[i + 1]);
+        char32_t c = (static_cast<char32_t>(b & 0x1F) << 6) | (b1 & 0x3F);
+        if ((b1 & 0xC0) != 0x80 || c < 0x80 || c >= kTableEnd) {
+            return false;
+        }
+        out += table[c];
+        ++i;
+    }
+    return true;
+}
+
+void foldInto(std::string_view text, std::string& out) {
+    if (!foldLatin(text, out)) {
+        out = foldWithIcu(text);
+    }
+}
+
+} // namespace
+
+std::string SearchText::fold(std::string_view text) {
+    std::string out;
+    foldInto(text, out);
+    return out;
+}
+
 bool SearchText::contains(std::string_view text, std::string_view query) {
-    if (query.empty()) {
+    return SearchQuery(query).matches(text);
+}
+
+SearchQuery::SearchQuery(std::string_view query) : folded_(SearchText::fold(query)) {
+    ascii_ = isAscii(folded_);
+}
+
+bool SearchQuery::matches(std::string_view text) const {
+    if (folded_.empty()) {
         return true;
     }
-    if (isAscii(query) && isAscii(text)) {
-        return asciiContains(text, query);
+    if (ascii_ && isAscii(text)) {
+        return asciiContains(text, folded_);
     }
-    return fold(text).find(fold(query)) != std::string::npos;
+    thread_local std::string buffer;
+    foldInto(text, buffer);
+    return buffer.find(folded_) != std::string::npos;
 }
 
 } // namespace kestle

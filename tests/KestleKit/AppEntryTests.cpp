@@ -155,6 +155,11 @@ TEST(SearchText, FoldsCaseAndDiacritics) {
     EXPECT_FALSE(SearchText::contains("Cafe", "cafés"));
     EXPECT_TRUE(SearchText::contains("bad \xff bytes", "bytes"));
     EXPECT_FALSE(SearchText::contains("", "a"));
+    // Latin text folds through a lookup table, anything else through the full rules:
+    // both must give the same folding.
+    const std::string latin = "Ærøskøbing ĞÜŞ ǅ Ĳ ŉ ſ Ḁ";
+    EXPECT_EQ(SearchText::fold(latin + " Ωμέγα"), SearchText::fold(latin) + " ωμεγα");
+    EXPECT_TRUE(SearchText::contains("Ωμέγα Άλφα", "ΑΛΦΑ"));
 }
 
 TEST(AppFilter, RoundTripsRawValuesExactly) {
