@@ -20,6 +20,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "AtomicFile.hpp"
 #include "Base64.hpp"
 #include "SignedCatalog.hpp"
 
@@ -49,26 +50,8 @@ std::optional<std::string> readFile(const std::string& path) {
     return bytes;
 }
 
-// Writes through a temporary file so that a failed run never leaves half a file.
-bool writeFile(const std::string& path, const std::string& bytes, mode_t mode) {
-    std::string temporary = path + ".tmp-XXXXXX";
-    int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = fchmod(fd, mode) == 0;
-    for (size_t done = 0; ok && done < bytes.size();) {
-        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        ok = n > 0;
-        done += ok ? static_cast<size_t>(n) : 0;
-    }
-    ok = ok && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(temporary.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        unlink(temporary.c_str());
-    }
-    return ok;
+bool writeFile(const std::string& path, const std::string& bytes, unsigned mode) {
+    return kestle::AtomicFile::write(path, bytes, mode);
 }
 
 std::optional<KeyPair> loadKey(const std::string& path) {
