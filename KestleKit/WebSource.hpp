@@ -1,0 +1,49 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <expected>
+#include <string>
+
+#include "CheckFailure.hpp"
+#include "KestleSource.hpp"
+#include "Url.hpp"
+
+namespace kestle {
+
+// The production source: http(s) over libcurl, file: URLs read from disk.
+//
+// Every call makes its own transfer, so one value serves any number of threads.
+// Nothing is kept between calls: no cookies, no cache, no connection reuse.
+class WebSource final : public KestleSource {
+public:
+    struct Options {
+        // Names the application and its version; the application fills it in.
+        std::string userAgent = "VelmarKestle";
+        // Sent as Accept-Language when not empty.
+        std::string acceptLanguage;
+        // Longest wait for the next byte (connecting included), not for the whole body.
+        std::chrono::milliseconds timeout{20000};
+        // A bigger body is refused as invalid rather than held in memory.
+        size_t maxBodyBytes = 32 * 1024 * 1024;
+    };
+
+    explicit WebSource(Url catalogURL);
+    WebSource(Url catalogURL, Options options);
+
+    const Url& catalogURL() const { return catalogURL_; }
+    const Options& options() const { return options_; }
+
+    std::expected<std::string, CheckFailure> catalog() const override;
+    std::expected<std::string, CheckFailure> feed(const Url& url) const override;
+
+private:
+    std::expected<std::string, CheckFailure> fetch(const Url& url) const;
+    std::expected<std::string, CheckFailure> readFile(const Url& url) const;
+    std::expected<std::string, CheckFailure> download(const Url& url) const;
+
+    Url catalogURL_;
+    Options options_;
+};
+
+} // namespace kestle
