@@ -81,6 +81,56 @@ bool hasScheme(std::string_view text) {
 
 constexpr unsigned kParseFlags = CURLU_NON_SUPPORT_SCHEME;
 
+bool isHostCharacter(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.';
+}
+
+// Characters that may follow the authority unchanged (RFC 3986 path, query and
+// fragment characters; percent escapes were checked already).
+bool isPathCharacter(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) ||
+           std::string_view("-._~!$&'()*+,;=:@/?#%").find(c) != std::string_view::npos;
+}
+
+// Plain http(s) URLs with a name for a host, as catalogs and feeds write them, are
+// accepted here without a round through libcurl: several thousand of them arrive
+// with every check. Anything else takes the full parser.
+bool isPlainWebUrl(std::string_view text) {
+    size_t at = 0;
+    if (text.starts_with("https://")) {
+        at = 8;
+    } else if (text.starts_with("http://")) {
+        at = 7;
+    } else {
+        return false;
+    }
+    size_t hostStart = at;
+    while (at < text.size() && isHostCharacter(text[at])) {
+        ++at;
+    }
+    if (at == hostStart || text[hostStart] == '.' || text[hostStart] == '-') {
+        return false;
+    }
+    if (at < text.size() && text[at] == ':') {
+        size_t portStart = ++at;
+        while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) {
+            ++at;
+        }
+        if (at == portStart || at - portStart > 5) {
+            return false;
+        }
+    }
+    if (at < text.size() && text[at] != '/') {
+        return false;
+    }
+    for (; at < text.size(); ++at) {
+        if (!isPathCharacter(text[at])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<Url> Url::parse(std::string_view text) {
@@ -88,6 +138,9 @@ std::optional<Url> Url::parse(std::string_view text) {
         return std::nullopt;
     }
     std::string owned(text);
+    if (isPlainWebUrl(text)) {
+        return Url(std::move(owned), true);
+    }
     if (!hasScheme(text)) {
         // A relative reference: valid when it resolves against some base.
         auto h = makeHandle();

@@ -1,5 +1,7 @@
 #include "Url.hpp"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "Base64.hpp"
@@ -29,6 +31,29 @@ TEST(Url, AcceptsUrlsAndRelativeReferencesOnly) {
                              "https://velmar.example/<x>"};
     for (const char* text : refused) {
         EXPECT_FALSE(Url::parse(text).has_value()) << text;
+    }
+}
+
+// Plain web URLs skip libcurl's parser; whatever that shortcut accepts, libcurl
+// must accept too, and it must not accept what libcurl refuses.
+TEST(Url, QuickPathAgreesWithLibcurl) {
+    const char* texts[] = {"https://velmar.example/app.dmg",
+                           "http://velmar.example:8080/a?b=c#d",
+                           "https://velmar.example",
+                           "https://-bad.example/",
+                           "https://velmar.example:/x",
+                           "https://velmar.example:123456/x",
+                           "https://.example/",
+                           "https://velmar.example/%41",
+                           "https:///x",
+                           "https://velmar.example/a'b(c)",
+                           "https://h_st.example/"};
+    for (const char* text : texts) {
+        auto quick = Url::parse(text);
+        std::string upper = text; // an upper-case scheme is not on the quick path
+        std::transform(upper.begin(), upper.begin() + 4, upper.begin(), ::toupper);
+        auto viaCurl = Url::parse(upper);
+        EXPECT_EQ(quick.has_value(), viaCurl.has_value()) << text;
     }
 }
 
