@@ -97,39 +97,6 @@ void BM_FeedItems(benchmark::State& state) {
 }
 BENCHMARK(BM_FeedItems)->Unit(benchmark::kMillisecond);
 
-// Best of many alternating runs: the machine's other work affects both passes alike,
-// so the ratio holds steadier than one taken from two separate benchmark runs.
-double bestSeconds(void (*pass)(), int rounds, double& other, void (*otherPass)()) {
-    using clock = std::chrono::steady_clock;
-    double best = 1e9;
-    other = 1e9;
-    for (int i = 0; i < rounds; ++i) {
-        auto t0 = clock::now();
-        pass();
-        auto t1 = clock::now();
-        otherPass();
-        auto t2 = clock::now();
-        best = std::min(best, std::chrono::duration<double>(t1 - t0).count());
-        other = std::min(other, std::chrono::duration<double>(t2 - t1).count());
-    }
-    return best;
-}
-
-void barePass() {
-    const std::string& bytes = appcast();
-    XML_Parser parser = XML_ParserCreate(nullptr);
-    XML_SetElementHandler(parser, ignoreStart, ignoreEnd);
-    XML_SetCharacterDataHandler(parser, ignoreText);
-    auto status = XML_Parse(parser, bytes.data(), static_cast<int>(bytes.size()), XML_TRUE);
-    benchmark::DoNotOptimize(status);
-    XML_ParserFree(parser);
-}
-
-void feedPass() {
-    auto items = kestle::Feed::items(appcast());
-    benchmark::DoNotOptimize(items);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -138,13 +105,16 @@ int main(int argc, char** argv) {
         return 1;
     }
     double megabytes = static_cast<double>(appcast().size()) / 1e6;
-    double feed = 0;
-    double bare = bestSeconds(barePass, 40, feed, feedPass);
-    std::printf("appcast: %.2f MB, best of 40 alternating passes\n", megabytes);
-    std::printf("bare expat: %.1f MB/s\n", megabytes / bare);
-    std::printf("Feed::items: %.1f MB/s\n", megabytes / feed);
+    double bare = reporter.seconds("BM_BareExpat");
+    double feed = reporter.seconds("BM_FeedItems");
+    if (bare <= 0 || feed <= 0) {
+        std::printf("Feed::items / bare expat: not measured\n");
+        return 1;
+    }
+    std::printf("appcast: %.2f MB; bare expat %.1f MB/s, Feed::items %.1f MB/s\n", megabytes,
+                megabytes / bare, megabytes / feed);
     double ratio = bare / feed;
-    std::printf("Feed::items / bare expat: %.2f (target at least 0.60): %s\n", ratio,
-                ratio >= 0.60 ? "met" : "MISSED");
+    std::printf("Feed::items / bare expat: %.2f of the throughput (target at least 0.60): %s\n",
+                ratio, ratio >= 0.60 ? "met" : "MISSED");
     return 0;
 }

@@ -16,6 +16,9 @@ namespace kestle::bench {
 
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // No colour codes: plain summary lines follow the table.
+    RatioReporter() : ConsoleReporter(OO_None) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const auto& run : runs) {
@@ -79,6 +82,7 @@ inline bool runBenchmarks(int argc, char** argv, RatioReporter& reporter) {
     }
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    std::fflush(stdout);
     return true;
 }
 
