@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+
+#include "UpdateOutcome.hpp"
+#include "UpdateStep.hpp"
+
+namespace kestle {
+
+// What a job is for.
+enum class JobKind { update, install };
+
+// How a session reports back; both are called on the main thread.
+struct UpdateHandlers {
+    std::function<void(const UpdateStep&)> step;
+    std::function<void(const UpdateOutcome&)> end; // exactly once
+};
+
+// One running job: an install or an update of one app.
+class UpdateSession {
+public:
+    virtual ~UpdateSession() = default;
+    // Begins the job; may report its end before returning.
+    virtual void start() = 0;
+    // Asks the job to stop; ignored where it cannot stop. The end is still reported.
+    virtual void cancel() = 0;
+    // Asks the app being updated to quit once more.
+    virtual void retryQuit() = 0;
+};
+
+} // namespace kestle
