@@ -14,27 +14,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <plist/plist.h>
-
+#include "PropertyList.hpp"
 #include "Version.hpp"
 
 namespace kestle {
 namespace {
-
-// An Info.plist is a few KiB; anything near this is hostile or broken.
-constexpr size_t kMaxInfoPlistBytes = size_t(1) << 20;
-// libplist 2.2 parses binary containers and frees every tree recursively, so
-// nesting must stay far from what a thread's stack holds.
-constexpr size_t kMaxContainers = 4096;
-// libplist 2.2 builds a fresh node for every reference in a binary plist, so a
-// small file that references one object many times expands in memory.
-constexpr size_t kMaxBinaryNodes = size_t(1) << 17;
-constexpr uint64_t kMaxBinaryPayloadBytes = uint64_t(4) << 20;
-
-struct PlistFree {
-    void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
-};
-using PlistNode = std::unique_ptr<void, PlistFree>;
 
 struct DirClose {
     void operator()(DIR* dir) const { closedir(dir); }
@@ -68,7 +52,7 @@ bool readSmallFile(const std::string& path, std::string& data) {
     FileDescriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     struct stat status {};
     if (fd.get() < 0 || fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
-        status.st_size <= 0 || static_cast<uint64_t>(status.st_size) > kMaxInfoPlistBytes) {
+        status.st_size <= 0 || static_cast<uint64_t>(status.st_size) > PropertyList::maxBytes) {
         return false;
     }
     // A file that grows meanwhile is read up to the size seen here.
@@ -91,168 +75,24 @@ bool readSmallFile(const std::string& path, std::string& data) {
     return true;
 }
 
-uint64_t bigEndian(std::string_view data, size_t pos, size_t width) {
-    uint64_t value = 0;
-    for (size_t i = 0; i < width; ++i) {
-        value = (value << 8) | static_cast<uint8_t>(data[pos + i]);
-    }
-    return value;
-}
-
-// Walks the object graph of a binary plist without recursion, before libplist sees
-// it. Refuses a container reached twice (shared or cyclic: libplist would copy it
-// for every reference), too many containers (nesting), too many nodes or too many
-// string and data bytes once every reference is expanded.
-bool binaryPlistIsBounded(std::string_view data) {
-    constexpr size_t headerSize = 8;
-    constexpr size_t trailerSize = 32;
-    if (data.size() < headerSize + trailerSize) {
-        return false;
-    }
-    const size_t trailer = data.size() - trailerSize;
-    const size_t offsetWidth = static_cast<uint8_t>(data[trailer + 6]);
-    const size_t refWidth = static_cast<uint8_t>(data[trailer + 7]);
-    const uint64_t objectCount = bigEndian(data, trailer + 8, 8);
-    const uint64_t root = bigEndian(data, trailer + 16, 8);
-    const uint64_t table = bigEndian(data, trailer + 24, 8);
-    if (offsetWidth < 1 || offsetWidth > 8 || refWidth < 1 || refWidth > 8 || table < headerSize ||
-        table > trailer || objectCount > (trailer - table) / offsetWidth || root >= objectCount) {
-        return false;
-    }
-    const size_t end = static_cast<size_t>(table); // objects lie before the offset table
-
-    // An object's element or byte count, and where its contents start.
-    auto countAt = [&](size_t pos) -> std::optional<std::pair<uint64_t, size_t>> {
-        uint64_t count = static_cast<uint8_t>(data[pos]) & 0x0F;
-        ++pos;
-        if (count != 0x0F) {
-            return std::pair{count, pos};
-        }
-        if (pos >= end) {
-            return std::nullopt;
-        }
-        auto marker = static_cast<uint8_t>(data[pos]);
-        size_t width = size_t(1) << (marker & 0x0F);
-        if ((marker >> 4) != 0x1 || width > 8 || end - pos - 1 < width) {
-            return std::nullopt;
-        }
-        return std::pair{bigEndian(data, pos + 1, width), pos + 1 + width};
-    };
-
-    std::vector<bool> visited(static_cast<size_t>(objectCount));
-    std::vector<uint64_t> pending{root};
-    size_t nodes = 1;
-    size_t containers = 0;
-    uint64_t payload = 0;
-    while (!pending.empty()) {
-        uint64_t index = pending.back();
-        pending.pop_back();
-        uint64_t offset = bigEndian(data, table + index * offsetWidth, offsetWidth);
-        if (offset < headerSize || offset >= end) {
-            return false;
-        }
-        auto type = static_cast<uint8_t>(data[offset]) >> 4;
-        bool isText = type == 0x4 || type == 0x5 || type == 0x6; // data, ASCII, UTF-16
-        bool isContainer = type == 0xA || type == 0xB || type == 0xC || type == 0xD;
-        if (!isText && !isContainer) {
-            continue; // fixed-size scalars
-        }
-        auto counted = countAt(static_cast<size_t>(offset));
-        if (!counted) {
-            return false;
-        }
-        auto [count, start] = *counted;
-        size_t available = end - start;
-        if (isText) {
-            // A UTF-16 unit is two bytes on disk and up to three once converted.
-            size_t unit = type == 0x6 ? 2 : 1;
-            if (count > available / unit) {
-                return false;
-            }
-            payload += count * (type == 0x6 ? 3 : 1);
-            if (payload > kMaxBinaryPayloadBytes) {
-                return false;
-            }
-            continue;
-        }
-        if (visited[index] || ++containers > kMaxContainers) {
-            return false;
-        }
-        visited[index] = true;
-        size_t perElement = type == 0xD ? 2 : 1; // a dictionary lists keys, then values
-        if (count > available / refWidth / perElement) {
-            return false;
-        }
-        uint64_t refs = count * perElement;
-        if (refs > kMaxBinaryNodes - nodes) {
-            return false;
-        }
-        nodes += refs;
-        for (uint64_t i = 0; i < refs; ++i) {
-            uint64_t ref = bigEndian(data, start + i * refWidth, refWidth);
-            if (ref >= objectCount) {
-                return false;
-            }
-            pending.push_back(ref);
-        }
-    }
-    return true;
-}
-
-// Counts every container tag opened anywhere, comments included, so that no
-// arrangement of closing tags can hide nesting.
-bool xmlPlistIsBounded(std::string_view data) {
-    size_t containers = 0;
-    for (size_t pos = data.find('<'); pos != std::string_view::npos;
-         pos = data.find('<', pos + 1)) {
-        auto rest = data.substr(pos + 1);
-        if ((rest.starts_with("array") || rest.starts_with("dict")) &&
-            ++containers > kMaxContainers) {
-            return false;
-        }
-    }
-    return true;
-}
-
-std::optional<std::string> stringValue(plist_t dictionary, const char* key) {
-    plist_t node = plist_dict_get_item(dictionary, key);
-    if (node == nullptr || plist_get_node_type(node) != PLIST_STRING) {
-        return std::nullopt;
-    }
-    uint64_t length = 0;
-    const char* text = plist_get_string_ptr(node, &length);
-    if (text == nullptr) {
-        return std::nullopt;
-    }
-    return std::string(text, static_cast<size_t>(length));
-}
-
 // buffer is only storage, kept by the caller so that a scan reuses one allocation.
 std::optional<BundleInfo> readInfoPlist(const std::string& path, std::string& buffer) {
     if (!readSmallFile(path, buffer)) {
         return std::nullopt;
     }
-    auto length = static_cast<uint32_t>(buffer.size());
-    bool bounded = plist_is_binary(buffer.data(), length) ? binaryPlistIsBounded(buffer)
-                                                          : xmlPlistIsBounded(buffer);
-    if (!bounded) {
+    auto list = PropertyList::parse(buffer);
+    if (!list) {
         return std::nullopt;
     }
-    plist_t raw = nullptr;
-    plist_from_memory(buffer.data(), length, &raw);
-    PlistNode root(raw);
-    if (!root || plist_get_node_type(raw) != PLIST_DICT) {
-        return std::nullopt;
-    }
-    auto identifier = stringValue(raw, "CFBundleIdentifier");
+    auto identifier = list->string("CFBundleIdentifier");
     if (!identifier) {
         return std::nullopt;
     }
-    auto build = stringValue(raw, "CFBundleVersion");
+    auto build = list->string("CFBundleVersion");
     if (!build) {
         return std::nullopt;
     }
-    auto version = stringValue(raw, "CFBundleShortVersionString");
+    auto version = list->string("CFBundleShortVersionString");
     return BundleInfo{std::move(*identifier), version ? std::move(*version) : *build,
                       std::move(*build)};
 }
