@@ -6,24 +6,15 @@
 #include <memory>
 #include <optional>
 
-#include <curl/curl.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "CurlHandle.hpp"
+
 namespace kestle {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-bool curlReady() {
-    static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    return ready;
-}
-
-struct EasyDeleter {
-    void operator()(CURL* h) const { curl_easy_cleanup(h); }
-};
 struct ListDeleter {
     void operator()(curl_slist* l) const { curl_slist_free_all(l); }
 };
@@ -35,10 +26,8 @@ struct FdCloser {
 
 // What one transfer's callbacks share with the code that started it.
 struct Transfer {
-    CURL* handle = nullptr;
+    CurlHandle* curl = nullptr;
     size_t maxBodyBytes = 0;
-    Clock::duration timeout{};
-    Clock::time_point lastByte = Clock::now();
     std::string body;
     // The first reason a callback stopped the transfer; curl then only reports the abort.
     std::optional<CheckFailure> failure;
@@ -51,23 +40,12 @@ struct Transfer {
     }
 };
 
-long responseCode(CURL* handle) {
-    long code = 0;
-    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &code);
-    return code;
-}
-
-size_t onHeader(char*, size_t size, size_t count, void* user) {
-    static_cast<Transfer*>(user)->lastByte = Clock::now();
-    return size * count;
-}
-
 size_t onBody(char* data, size_t size, size_t count, void* user) {
     auto& t = *static_cast<Transfer*>(user);
     size_t n = size * count;
-    t.lastByte = Clock::now();
+    t.curl->touch();
     // The status is known once the body starts; an error page is not worth reading.
-    long code = responseCode(t.handle);
+    long code = t.curl->responseCode();
     if (code != 200) {
         return t.stop(CheckFailure::server(static_cast<int>(code)));
     }
@@ -82,11 +60,11 @@ size_t onBody(char* data, size_t size, size_t count, void* user) {
     return n;
 }
 
-// curl's own low-speed check counts whole seconds; this one keeps to the configured
-// time-out however short, and also covers a server that never starts answering.
+// Keeps to the configured time-out however short, and also covers a server that never
+// starts answering.
 int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     auto& t = *static_cast<Transfer*>(user);
-    if (Clock::now() - t.lastByte > t.timeout) {
+    if (t.curl->idleTooLong()) {
         t.stop(CheckFailure::offline());
         return 1;
     }
@@ -158,20 +136,18 @@ std::expected<std::string, CheckFailure> WebSource::readFile(const Url& url) con
 }
 
 std::expected<std::string, CheckFailure> WebSource::download(const Url& url) const {
-    if (!curlReady()) {
+    if (!CurlHandle::libraryReady()) {
         return std::unexpected(CheckFailure::offline());
     }
-    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
-    if (!easy) {
+    CurlHandle curl(url.str(), options_.timeout);
+    if (!curl) {
         return std::unexpected(CheckFailure::invalid());
     }
-    CURL* h = easy.get();
+    CURL* h = curl.get();
 
     Transfer transfer;
-    transfer.handle = h;
+    transfer.curl = &curl;
     transfer.maxBodyBytes = options_.maxBodyBytes;
-    const auto timeout = std::max(options_.timeout, std::chrono::milliseconds(1));
-    transfer.timeout = timeout;
 
     std::unique_ptr<curl_slist, ListDeleter> headers;
     if (!options_.acceptLanguage.empty()) {
@@ -182,33 +158,21 @@ std::expected<std::string, CheckFailure> WebSource::download(const Url& url) con
         }
     }
 
-    const auto timeoutMs = static_cast<long>(timeout.count());
-    const auto lowSpeedSeconds = std::max(1L, (timeoutMs + 999) / 1000);
-
-    // No cookie file is set, so the cookie engine stays off; redirects are not followed.
-    curl_easy_setopt(h, CURLOPT_URL, url.str().c_str());
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    // Catalogs and feeds are read where they are: redirects are not followed.
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     if (!options_.userAgent.empty()) {
         curl_easy_setopt(h, CURLOPT_USERAGENT, options_.userAgent.c_str());
     }
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
     // Whatever encodings this libcurl decodes; the size cap applies to the decoded bytes.
     curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, lowSpeedSeconds);
-    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &onHeader);
-    curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &onBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &onProgress);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
 
-    transfer.lastByte = Clock::now();
+    curl.touch();
     CURLcode result = curl_easy_perform(h);
 
     if (transfer.failure) {
@@ -217,7 +181,7 @@ std::expected<std::string, CheckFailure> WebSource::download(const Url& url) con
     if (result != CURLE_OK) {
         return std::unexpected(CheckFailure::offline());
     }
-    long code = responseCode(h);
+    long code = curl.responseCode();
     if (code != 200) {
         return std::unexpected(CheckFailure::server(static_cast<int>(code)));
     }

@@ -1,8 +1,8 @@
 #pragma once
 
-// A console reporter that also remembers each benchmark's CPU time per iteration
-// (steadier than wall time on a shared machine), so
-// that a program can print its ratio to a baseline measured in the same run.
+// A console reporter that also remembers each benchmark's time per iteration (CPU time
+// unless told otherwise: steadier than wall time on a shared machine), so that a program
+// can print its ratio to a baseline measured in the same run.
 
 #include <algorithm>
 #include <cstdio>
@@ -16,8 +16,9 @@ namespace kestle::bench {
 
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    // No colour codes: plain summary lines follow the table.
-    RatioReporter() : ConsoleReporter(OO_None) {}
+    // No colour codes: plain summary lines follow the table. Wall time instead of CPU
+    // time where the work happens outside this process (a baseline run as a tool).
+    explicit RatioReporter(bool wallTime = false) : ConsoleReporter(OO_None), wallTime_(wallTime) {}
 
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
@@ -25,7 +26,8 @@ public:
             if (run.run_type == Run::RT_Iteration && run.iterations > 0 && !run.error_occurred) {
                 // The best of the repetitions: other load only ever adds time.
                 double seconds =
-                    run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+                    (wallTime_ ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime()) /
+                    benchmark::GetTimeUnitMultiplier(run.time_unit);
                 auto [it, added] = seconds_.try_emplace(run.run_name.function_name, seconds);
                 if (!added) {
                     it->second = std::min(it->second, seconds);
@@ -56,6 +58,7 @@ public:
     }
 
 private:
+    bool wallTime_ = false;
     std::map<std::string, double> seconds_;
 };
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -24,7 +26,8 @@
 namespace kestle::test {
 
 // An HTTP server on 127.0.0.1 that a test starts for itself and scripts per path:
-// fixed bodies, any status, redirects, bodies cut short, stalls, endless bodies.
+// fixed bodies, any status, redirects, bodies cut short or paused, stalls, endless and
+// generated bodies.
 // It counts and records every request, so a test can also assert that none was made.
 //
 // Routes may be added while the server runs. Everything that waits (stalls, latency,
@@ -120,6 +123,51 @@ public:
         });
     }
 
+    // Announces the full length of body, sends its first `sent` bytes, then sends nothing
+    // for `delay` (or until the server stops) before the rest.
+    void pauseMidway(const std::string& path, std::string body, size_t sent,
+                     std::chrono::milliseconds delay) {
+        auto bytes = std::make_shared<const std::string>(std::move(body));
+        route(path, [this, bytes, sent, delay](const auto&, auto& res) {
+            res.set_content_provider(
+                bytes->size(), "application/octet-stream",
+                [this, bytes, sent, delay](size_t offset, size_t, httplib::DataSink& sink) {
+                    if (offset >= sent) {
+                        pause(delay);
+                        return !stopping_ &&
+                               sink.write(bytes->data() + offset, bytes->size() - offset);
+                    }
+                    return sink.write(bytes->data() + offset, sent - offset);
+                });
+        });
+    }
+
+    // A 200 of `size` bytes made up as they are sent, so that a body of gigabytes costs
+    // no memory; generatedBytes gives the same bytes for comparison.
+    void serveGenerated(const std::string& path, uint64_t size) {
+        route(path, [this, size](const auto&, auto& res) {
+            res.set_content_provider(size, "application/octet-stream",
+                                     [this](size_t offset, size_t length, httplib::DataSink& sink) {
+                                         const std::string& block = generatedBlock();
+                                         size_t start = offset % block.size();
+                                         size_t count = std::min(length, block.size() - start);
+                                         return !stopping_ &&
+                                                sink.write(block.data() + start, count);
+                                     });
+        });
+    }
+
+    static std::string generatedBytes(uint64_t offset, size_t count) {
+        const std::string& block = generatedBlock();
+        std::string bytes;
+        bytes.reserve(count);
+        while (bytes.size() < count) {
+            size_t start = (offset + bytes.size()) % block.size();
+            bytes.append(block, start, std::min(count - bytes.size(), block.size() - start));
+        }
+        return bytes;
+    }
+
     // Sends nothing at all for `delay` (or until the server stops), then answers.
     void stall(const std::string& path, std::chrono::milliseconds delay,
                std::string body = "late") {
@@ -189,6 +237,22 @@ private:
         } else {
             res.status = 404;
         }
+    }
+
+    // A prime length, so that a block sent at the wrong offset shows in the bytes.
+    static const std::string& generatedBlock() {
+        static const std::string block = [] {
+            std::string b(1'048'573, '\0');
+            uint32_t x = 2463534242u;
+            for (auto& c : b) {
+                x ^= x << 13;
+                x ^= x >> 17;
+                x ^= x << 5;
+                c = static_cast<char>(x);
+            }
+            return b;
+        }();
+        return block;
     }
 
     // Sleeps for delay, or less when the server is stopping.

@@ -1,0 +1,292 @@
+#include "Download.hpp"
+
+#include <cerrno>
+#include <optional>
+#include <string>
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include "CurlHandle.hpp"
+
+namespace kestle {
+namespace {
+
+// Big reads: libcurl's 16 KiB default makes a large download several times slower.
+constexpr long bufferBytes = 512 * 1024;
+// How often the loop looks at the time-out while nothing happens; a stop wakes it at once.
+constexpr int idlePollMs = 100;
+// What browsers allow before giving up on a redirect chain.
+constexpr long maxRedirects = 16;
+
+// The file the body streams into, beside the target so that the final move is a
+// rename within one file system. Removed unless it was moved into place.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::filesystem::path& target) {
+        auto folder = target.parent_path();
+        if (folder.empty()) {
+            folder = ".";
+        }
+        path_ = (folder / ".kestle-download-XXXXXX").string();
+        fd_ = ::mkostemp(path_.data(), O_CLOEXEC);
+    }
+    ~TemporaryFile() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        if (fd_ != -2 && !moved_) {
+            ::unlink(path_.c_str());
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    bool created() const { return fd_ >= 0; }
+
+    bool write(const char* data, size_t size) {
+        while (size > 0) {
+            ssize_t n = ::write(fd_, data, size);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                return false;
+            }
+            data += n;
+            size -= static_cast<size_t>(n);
+        }
+        return true;
+    }
+
+    // No fsync: the file is the input of a check that reads it at once, and a crash
+    // leaves at worst a file the caller verifies anyway.
+    bool moveTo(const std::filesystem::path& target) {
+        int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) {
+            return false;
+        }
+        // Never replaces: a file already at the target is a failure, not something to lose.
+        moved_ =
+            ::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0;
+        return moved_;
+    }
+
+private:
+    std::string path_;
+    int fd_ = -2; // -2: never created, so nothing to remove
+    bool moved_ = false;
+};
+
+// What the callbacks of one transfer share with the loop that drives it.
+struct Transfer {
+    CurlHandle& curl;
+    TemporaryFile& out;
+    uint64_t limit;
+    const Download::Progress& progress;
+    std::stop_token stop;
+    uint64_t received = 0;
+    // The first reason the transfer was stopped; curl then reports only the abort.
+    std::optional<DownloadError> failure;
+
+    void record(DownloadError error) {
+        if (!failure) {
+            failure = error;
+        }
+    }
+
+    bool shouldStop() {
+        if (stop.stop_requested()) {
+            record(DownloadError::canceled());
+        } else if (curl.idleTooLong()) {
+            record(DownloadError::connection());
+        }
+        return failure.has_value();
+    }
+
+    uint64_t expected() const {
+        curl_off_t length = -1;
+        curl_easy_getinfo(curl.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+        return length > 0 ? static_cast<uint64_t>(length) : 0;
+    }
+};
+
+size_t onData(char* data, size_t size, size_t count, void* user) {
+    auto& t = *static_cast<Transfer*>(user);
+    size_t n = size * count;
+    t.curl.touch();
+    // Bodies of redirects are skipped by curl, so this is the final answer; an error
+    // page is not worth receiving.
+    if (long code = t.curl.responseCode(); code != 200) {
+        t.record(DownloadError::server(static_cast<int>(code)));
+        return 0;
+    }
+    if (n > t.limit - t.received) {
+        t.record(DownloadError::tooLarge());
+        return 0;
+    }
+    if (!t.out.write(data, n)) {
+        t.record(DownloadError::file());
+        return 0;
+    }
+    t.received += n;
+    if (t.progress) {
+        try {
+            t.progress(t.received, t.expected());
+        } catch (...) {
+            // An exception must not unwind through libcurl; the caller's side gave up.
+            t.record(DownloadError::canceled());
+            return 0;
+        }
+    }
+    return n;
+}
+
+int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<Transfer*>(user)->shouldStop() ? 1 : 0;
+}
+
+// The easy handle inside a multi handle, so that a stop can wake the wait at once.
+class MultiTransfer {
+public:
+    explicit MultiTransfer(CURL* easy) : easy_(easy), multi_(curl_multi_init()) {
+        added_ = multi_ && curl_multi_add_handle(multi_, easy_) == CURLM_OK;
+    }
+    ~MultiTransfer() {
+        if (added_) {
+            curl_multi_remove_handle(multi_, easy_);
+        }
+        if (multi_) {
+            curl_multi_cleanup(multi_);
+        }
+    }
+    MultiTransfer(const MultiTransfer&) = delete;
+    MultiTransfer& operator=(const MultiTransfer&) = delete;
+
+    bool ready() const { return added_; }
+    void wake() const { curl_multi_wakeup(multi_); }
+
+    // Drives the transfer to its end, or until shouldStop says so; the result of the
+    // transfer, or nothing when it was left unfinished.
+    std::optional<CURLcode> perform(Transfer& transfer) const {
+        for (;;) {
+            int running = 0;
+            if (curl_multi_perform(multi_, &running) != CURLM_OK) {
+                return std::nullopt;
+            }
+            if (running == 0) {
+                int left = 0;
+                while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
+                    if (message->msg == CURLMSG_DONE) {
+                        return message->data.result;
+                    }
+                }
+                return std::nullopt;
+            }
+            if (transfer.shouldStop() ||
+                curl_multi_poll(multi_, nullptr, 0, idlePollMs, nullptr) != CURLM_OK) {
+                return std::nullopt;
+            }
+        }
+    }
+
+private:
+    CURL* easy_;
+    CURLM* multi_;
+    bool added_ = false;
+};
+
+} // namespace
+
+std::string describe(const DownloadError& error) {
+    switch (error.kind) {
+    case DownloadError::Kind::server:
+        return "server(" + std::to_string(error.status) + ")";
+    case DownloadError::Kind::connection:
+        return "connection";
+    case DownloadError::Kind::tooLarge:
+        return "tooLarge";
+    case DownloadError::Kind::canceled:
+        return "canceled";
+    case DownloadError::Kind::file:
+        return "file";
+    }
+    return "unknown";
+}
+
+std::expected<void, DownloadError> Download::run(const Url& url, const std::filesystem::path& file,
+                                                 uint64_t limit, const Progress& progress,
+                                                 std::stop_token stop) {
+    return run(url, file, limit, progress, std::move(stop), Options{});
+}
+
+std::expected<void, DownloadError> Download::run(const Url& url, const std::filesystem::path& file,
+                                                 uint64_t limit, const Progress& progress,
+                                                 std::stop_token stop, const Options& options) {
+    if (stop.stop_requested()) {
+        return std::unexpected(DownloadError::canceled());
+    }
+    if (!CurlHandle::libraryReady()) {
+        return std::unexpected(DownloadError::connection());
+    }
+    try {
+        TemporaryFile out(file);
+        if (!out.created()) {
+            return std::unexpected(DownloadError::file());
+        }
+        CurlHandle curl(url.str(), options.timeout);
+        if (!curl) {
+            return std::unexpected(DownloadError::connection());
+        }
+        Transfer transfer{curl, out, limit, progress, stop, 0, std::nullopt};
+
+        CURL* h = curl.get();
+        // No cookie file and no cache exist in libcurl unless asked for; no
+        // Accept-Encoding, so the bytes on disk are the bytes served.
+        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(h, CURLOPT_MAXREDIRS, maxRedirects);
+        if (!options.userAgent.empty()) {
+            curl_easy_setopt(h, CURLOPT_USERAGENT, options.userAgent.c_str());
+        }
+        curl_easy_setopt(h, CURLOPT_BUFFERSIZE, bufferBytes);
+        curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &onData);
+        curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+        curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &onProgress);
+        curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
+        curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+
+        MultiTransfer driver(h);
+        if (!driver.ready()) {
+            return std::unexpected(DownloadError::connection());
+        }
+        std::optional<CURLcode> result;
+        {
+            // Declared after the driver: it must stop waking it before it goes away.
+            std::stop_callback wake(stop, [&driver] { driver.wake(); });
+            curl.touch();
+            result = driver.perform(transfer);
+        }
+
+        if (transfer.failure) {
+            return std::unexpected(*transfer.failure);
+        }
+        if (!result || *result != CURLE_OK) {
+            return std::unexpected(DownloadError::connection());
+        }
+        if (long code = curl.responseCode(); code != 200) {
+            return std::unexpected(DownloadError::server(static_cast<int>(code)));
+        }
+        if (!out.moveTo(file)) {
+            return std::unexpected(DownloadError::file());
+        }
+        return {};
+    } catch (...) {
+        // Only allocation can throw here, in libcurl's setup or our own.
+        return std::unexpected(DownloadError::connection());
+    }
+}
+
+} // namespace kestle

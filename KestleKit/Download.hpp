@@ -1,0 +1,67 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <expected>
+#include <filesystem>
+#include <functional>
+#include <limits>
+#include <stop_token>
+#include <string>
+
+#include "Url.hpp"
+
+namespace kestle {
+
+// Why a download ended without its file.
+struct DownloadError {
+    enum class Kind {
+        server,     // the server answered with a status other than 200
+        connection, // the transfer failed on the way for any other reason
+        tooLarge,   // more bytes arrived than the limit allows
+        canceled,   // the caller's stop token fired
+        file        // the data could not be written or moved to the target file
+    };
+    Kind kind = Kind::connection;
+    int status = 0; // the HTTP status, for server
+
+    static DownloadError server(int status) { return {Kind::server, status}; }
+    static DownloadError connection() { return {Kind::connection, 0}; }
+    static DownloadError tooLarge() { return {Kind::tooLarge, 0}; }
+    static DownloadError canceled() { return {Kind::canceled, 0}; }
+    static DownloadError file() { return {Kind::file, 0}; }
+
+    friend bool operator==(const DownloadError&, const DownloadError&) = default;
+};
+
+// "server(404)", "connection", "tooLarge", "canceled", "file": for logs and test messages.
+std::string describe(const DownloadError& error);
+
+// Fetches one file over http(s) into a local file. No instances: all state of a
+// transfer lives inside one call of run.
+struct Download {
+    // Bytes received so far and the announced total (0 when none was announced).
+    // Called on the caller's thread, once per block of data; it must not throw.
+    using Progress = std::function<void(uint64_t received, uint64_t expected)>;
+
+    static constexpr uint64_t noLimit = std::numeric_limits<uint64_t>::max();
+
+    struct Options {
+        std::string userAgent = "VelmarKestle";
+        // Longest wait for the next byte (connecting included), not for the whole file.
+        std::chrono::milliseconds timeout{30000};
+    };
+
+    // A GET of url that follows redirects. The body streams into a temporary file
+    // beside `file` and is moved into place only when complete, never over an existing
+    // file. On any failure nothing is left at `file` or beside it; the first failure
+    // noticed is the one returned. Blocks until the transfer ends.
+    static std::expected<void, DownloadError> run(const Url& url, const std::filesystem::path& file,
+                                                  uint64_t limit, const Progress& progress,
+                                                  std::stop_token stop);
+    static std::expected<void, DownloadError> run(const Url& url, const std::filesystem::path& file,
+                                                  uint64_t limit, const Progress& progress,
+                                                  std::stop_token stop, const Options& options);
+};
+
+} // namespace kestle
