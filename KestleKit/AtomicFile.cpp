@@ -6,30 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "UniqueFd.hpp"
+
 namespace kestle {
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes now and reports whether the close succeeded (it can report write errors).
-    bool close() {
-        int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -49,7 +29,7 @@ bool writeAll(int fd, std::string_view bytes) {
 
 bool AtomicFile::write(const std::filesystem::path& path, std::string_view bytes, unsigned mode) {
     std::string temporary = path.string() + ".XXXXXX";
-    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    UniqueFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0) {
         return false;
     }
@@ -64,7 +44,7 @@ bool AtomicFile::write(const std::filesystem::path& path, std::string_view bytes
 
 std::optional<std::string> AtomicFile::read(const std::filesystem::path& path, size_t maxBytes) {
     // Non-blocking open so that a FIFO in the file's place cannot stall the caller.
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat info {};
     if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
         static_cast<uint64_t>(info.st_size) > maxBytes) {

@@ -12,30 +12,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "UniqueFd.hpp"
+
 extern char** environ;
 
 namespace kestle {
 namespace {
 
-class Fd {
-public:
-    Fd() = default;
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-
-    int get() const { return fd_; }
-    void reset(int fd = -1) {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        fd_ = fd;
-    }
-
-private:
-    int fd_ = -1;
-};
+using Fd = UniqueFd;
 
 struct Pipe {
     Fd read;

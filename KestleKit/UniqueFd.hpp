@@ -25,6 +25,8 @@ public:
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
     int release() { return std::exchange(fd_, -1); }
+    // Closes now and tells whether the close succeeded (it can report write errors).
+    bool close() { return ::close(std::exchange(fd_, -1)) == 0; }
     void reset(int fd = -1) {
         if (fd_ >= 0) {
             ::close(fd_);
