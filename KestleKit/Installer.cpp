@@ -1,0 +1,484 @@
+#include "Installer.hpp"
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <span>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <sodium.h>
+
+#include "Base64.hpp"
+#include "InstalledApps.hpp"
+#include "UniqueFd.hpp"
+
+namespace kestle {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string newUuid() {
+    std::array<uint8_t, 16> bytes{};
+    if (sodium_init() < 0) {
+        std::abort(); // no randomness source: every folder name would collide
+    }
+    randombytes_buf(bytes.data(), bytes.size());
+    bytes[6] = static_cast<uint8_t>((bytes[6] & 0x0f) | 0x40);
+    bytes[8] = static_cast<uint8_t>((bytes[8] & 0x3f) | 0x80);
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10) {
+            text += '-';
+        }
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 0x0f];
+    }
+    return text;
+}
+
+// Removes a tree whose folders may have lost their write bits (the image's tree is
+// read-only), never following links. Errors are ignored.
+void removeTree(const fs::path& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        return;
+    }
+    std::error_code ignored;
+    if (S_ISDIR(st.st_mode)) {
+        ::chmod(path.c_str(), (st.st_mode & 07777) | S_IRWXU);
+        for (const auto& child : fs::directory_iterator(path, ignored)) {
+            removeTree(child.path());
+        }
+    }
+    fs::remove(path, ignored);
+}
+
+class Cleanup {
+public:
+    explicit Cleanup(fs::path path) : path_(std::move(path)) {}
+    ~Cleanup() { removeTree(path_); }
+    Cleanup(const Cleanup&) = delete;
+    Cleanup& operator=(const Cleanup&) = delete;
+
+private:
+    fs::path path_;
+};
+
+std::optional<std::string> alreadyThere(const InstallRequest& request) {
+    auto found = InstalledApps({request.folder}).scan({request.bundleID});
+    if (auto it = found.find(request.bundleID); it != found.end()) {
+        return it->second.url.lastPathComponent();
+    }
+    return std::nullopt;
+}
+
+InstallError copyError(int error) {
+    if (error == EACCES || error == EPERM) {
+        return InstallError::of(InstallError::Kind::notWritable);
+    }
+    return InstallError::copy(error);
+}
+
+int copyFile(int source, int target) {
+    std::vector<char> buffer(256 * 1024);
+    for (;;) {
+        ssize_t got = ::read(source, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return errno;
+        }
+        if (got == 0) {
+            return 0;
+        }
+        for (ssize_t done = 0; done < got;) {
+            ssize_t put = ::write(target, buffer.data() + done, static_cast<size_t>(got - done));
+            if (put < 0 && errno == EINTR) {
+                continue;
+            }
+            if (put < 0) {
+                return errno;
+            }
+            done += put;
+        }
+    }
+}
+
+// Copies one entry of sourceDir into targetDir: links as links (never followed),
+// modes without set-user-id/set-group-id. The owner gets write permission back, since
+// the disk-image tool took every write bit away to make its tree read-only. Returns an
+// errno, 0 on success.
+int copyEntry(int sourceDir, const char* name, int targetDir) {
+    struct stat st {};
+    if (::fstatat(sourceDir, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        return errno;
+    }
+    const mode_t mode = ((st.st_mode & 07777) & ~mode_t(S_ISUID | S_ISGID)) | S_IWUSR;
+    if (S_ISLNK(st.st_mode)) {
+        std::string target(static_cast<size_t>(st.st_size) + 1, '\0');
+        ssize_t length = ::readlinkat(sourceDir, name, target.data(), target.size());
+        if (length < 0) {
+            return errno;
+        }
+        if (static_cast<size_t>(length) >= target.size()) {
+            return EIO; // the link changed under us
+        }
+        target.resize(static_cast<size_t>(length));
+        return ::symlinkat(target.c_str(), targetDir, name) == 0 ? 0 : errno;
+    }
+    if (S_ISREG(st.st_mode)) {
+        UniqueFd in(::openat(sourceDir, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        if (!in.valid()) {
+            return errno;
+        }
+        UniqueFd out(
+            ::openat(targetDir, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!out.valid()) {
+            return errno;
+        }
+        if (int error = copyFile(in.get(), out.get()); error != 0) {
+            return error;
+        }
+        if (::fchmod(out.get(), mode) != 0) {
+            return errno;
+        }
+        return out.close() ? 0 : errno;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        return ENOTSUP; // devices, FIFOs and sockets have no place in an app
+    }
+    if (::mkdirat(targetDir, name, 0700) != 0) {
+        return errno;
+    }
+    UniqueFd in(::openat(sourceDir, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    UniqueFd out(::openat(targetDir, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!in.valid() || !out.valid()) {
+        return errno;
+    }
+    int listed = ::dup(in.get());
+    DIR* dir = listed < 0 ? nullptr : ::fdopendir(listed);
+    if (dir == nullptr) {
+        int error = errno;
+        if (listed >= 0) {
+            ::close(listed);
+        }
+        return error;
+    }
+    int error = 0;
+    errno = 0;
+    while (dirent* entry = ::readdir(dir)) {
+        std::string_view child = entry->d_name;
+        if (child == "." || child == "..") {
+            continue;
+        }
+        if ((error = copyEntry(in.get(), entry->d_name, out.get())) != 0) {
+            break;
+        }
+        errno = 0;
+    }
+    if (error == 0 && errno != 0) {
+        error = errno;
+    }
+    ::closedir(dir);
+    if (error == 0 && ::fchmod(out.get(), mode) != 0) {
+        error = errno;
+    }
+    return error;
+}
+
+int copyApp(const fs::path& app, const fs::path& intoFolder) {
+    UniqueFd source(::open(app.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd target(::open(intoFolder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!source.valid() || !target.valid()) {
+        return errno;
+    }
+    return copyEntry(source.get(), app.filename().c_str(), target.get());
+}
+
+// The one real app folder with the identifier at the top level of the image.
+std::optional<fs::path> findApp(const fs::path& mountPoint, const std::string& bundleID) {
+    std::vector<fs::path> candidates;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(mountPoint, error)) {
+        const fs::path& path = entry.path();
+        std::string name = path.filename().string();
+        if (name.starts_with('.') || path.extension() != ".app") {
+            continue;
+        }
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || S_ISLNK(st.st_mode) || !S_ISDIR(st.st_mode)) {
+            continue;
+        }
+        auto read = InstalledApps::read(Url::fromPath(path.string()));
+        if (read && read->first == bundleID) {
+            candidates.push_back(path);
+        }
+    }
+    if (candidates.size() != 1) {
+        return std::nullopt;
+    }
+    return candidates.front();
+}
+
+std::expected<InstallResult, InstallError> place(const Installer& installer,
+                                                 const InstallRequest& request,
+                                                 const fs::path& mountPoint,
+                                                 const Installer::Step& step) {
+    using Kind = InstallError::Kind;
+    auto app = findApp(mountPoint, request.bundleID);
+    if (!app) {
+        return std::unexpected(InstallError::of(Kind::noApp));
+    }
+    const std::string requirement = installer.requirement(request.bundleID);
+    if (auto checked = CodeCheck::check(*app, requirement, installer.anchors); !checked) {
+        return std::unexpected(InstallError::codeCheck(checked.error()));
+    }
+    if (step) {
+        step(UpdateStep::installing(false));
+    }
+
+    // Inside the destination, so the final rename never crosses a file system.
+    const fs::path folder = request.folder.path();
+    const fs::path staging = folder / (".velmarkestle-" + newUuid());
+    if (::mkdir(staging.c_str(), 0700) != 0) {
+        return std::unexpected(copyError(errno));
+    }
+    Cleanup removeStaging(staging);
+    const fs::path name = app->filename();
+    const fs::path staged = staging / name;
+    if (int error = copyApp(*app, staging); error != 0) {
+        return std::unexpected(copyError(error));
+    }
+    if (auto checked = CodeCheck::check(staged, requirement, installer.anchors); !checked) {
+        return std::unexpected(InstallError::codeCheck(checked.error()));
+    }
+    if (auto found = alreadyThere(request)) {
+        return std::unexpected(InstallError::alreadyThere(*found));
+    }
+    const fs::path destination = folder / name;
+    if (::renameat2(AT_FDCWD, staged.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) !=
+        0) {
+        int error = errno;
+        if (error == EPERM || error == EACCES) {
+            return std::unexpected(InstallError::of(Kind::notWritable));
+        }
+        if (error == EEXIST) {
+            return std::unexpected(InstallError::alreadyThere(name.string()));
+        }
+        return std::unexpected(InstallError::copy(error));
+    }
+    const Url installedUrl = Url::fromPath(destination.string());
+    auto installed = InstalledApps::read(installedUrl);
+    if (!installed) {
+        return std::unexpected(InstallError::of(Kind::noApp));
+    }
+    return InstallResult{installedUrl, installed->second};
+}
+
+} // namespace
+
+std::optional<InstallRequest> InstallRequest::from(const AppEntry& entry, const Url& folder) {
+    if (!entry.latest || !entry.latest->download) {
+        return std::nullopt;
+    }
+    return InstallRequest{entry.app.bundleID, *entry.latest->download, entry.latest->length,
+                          entry.latest->edSignature, folder};
+}
+
+bool InstallError::isCancel() const {
+    return kind == Kind::download && downloadError.kind == DownloadError::Kind::canceled;
+}
+
+UpdateFailure InstallError::failure() const {
+    using F = UpdateFailure::Kind;
+    switch (kind) {
+    case Kind::download:
+        switch (downloadError.kind) {
+        case DownloadError::Kind::server:
+            return UpdateFailure::other(downloadError.status);
+        case DownloadError::Kind::connection:
+            return UpdateFailure::of(F::connection);
+        case DownloadError::Kind::tooLarge:
+            return UpdateFailure::of(F::damaged);
+        case DownloadError::Kind::canceled:
+        case DownloadError::Kind::file:
+            return UpdateFailure::other(-1);
+        }
+        break;
+    case Kind::wrongLength:
+    case Kind::attach:
+    case Kind::noApp:
+        return UpdateFailure::of(F::damaged);
+    case Kind::codeCheck:
+    case Kind::unsigned_:
+    case Kind::badSignature:
+        return UpdateFailure::of(F::signature);
+    case Kind::alreadyThere:
+        return UpdateFailure::of(F::alreadyThere);
+    case Kind::copy:
+        return UpdateFailure::other(code);
+    case Kind::notWritable:
+        return UpdateFailure::of(F::notWritable);
+    }
+    return UpdateFailure::other(-1);
+}
+
+std::string describe(const InstallError& error) {
+    using Kind = InstallError::Kind;
+    switch (error.kind) {
+    case Kind::download:
+        return "download(" + describe(error.downloadError) + ")";
+    case Kind::wrongLength:
+        return "wrongLength(" + std::to_string(error.expected) + ", " +
+               std::to_string(error.actual) + ")";
+    case Kind::attach:
+        return "attach(" + error.text + ")";
+    case Kind::codeCheck:
+        return "codeCheck(" + describe(error.codeCheckError) + ")";
+    case Kind::alreadyThere:
+        return "alreadyThere(" + error.text + ")";
+    case Kind::copy:
+        return "copy(" + std::to_string(error.code) + ")";
+    case Kind::notWritable:
+        return "notWritable";
+    case Kind::unsigned_:
+        return "unsigned";
+    case Kind::badSignature:
+        return "badSignature";
+    case Kind::noApp:
+        return "noApp";
+    }
+    return "unknown";
+}
+
+Installer::Images Installer::Images::system(const std::string& tool) {
+    return {[tool](const Url& image, const Url& mountPoint) {
+                return DiskImage::attach(image, mountPoint, tool);
+            },
+            [tool](const AttachedImage& image) { return DiskImage::detach(image, tool); }};
+}
+
+std::string Installer::velmarRequirement(std::string_view bundleID) {
+    return CodeCheck::developerIDRequirement(CodeCheck::velmarTeam, bundleID);
+}
+
+std::expected<void, DownloadError> Installer::systemFetch(const Url& url, const fs::path& file,
+                                                          uint64_t limit,
+                                                          const Download::Progress& progress,
+                                                          std::stop_token stop) {
+    return Download::run(url, file, limit, progress, std::move(stop));
+}
+
+fs::path Installer::defaultWork() {
+    std::error_code error;
+    fs::path folder = fs::temp_directory_path(error);
+    return error ? fs::path("/tmp") : folder;
+}
+
+std::expected<void, InstallError> Installer::verify(const fs::path& file, int64_t length,
+                                                    std::string_view edSignature,
+                                                    const UpdateSignature& key) {
+    using Kind = InstallError::Kind;
+    const auto unreadable = std::unexpected(InstallError::download(DownloadError::file()));
+    UniqueFd fd(::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st {};
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return unreadable;
+    }
+    // Checked before mapping, so a wrong file is never mapped whatever its size.
+    if (st.st_size != length) {
+        return std::unexpected(InstallError::wrongLength(length, st.st_size));
+    }
+    auto signature = Base64::decode(edSignature);
+    if (!signature || signature->size() != crypto_sign_BYTES) {
+        return std::unexpected(InstallError::of(Kind::badSignature));
+    }
+    const auto size = static_cast<size_t>(st.st_size);
+    void* mapped = size == 0 ? nullptr : ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd.get(), 0);
+    if (mapped == MAP_FAILED) {
+        return unreadable;
+    }
+    if (mapped != nullptr) {
+        ::madvise(mapped, size, MADV_SEQUENTIAL);
+    }
+    const bool valid = key.verify(*signature, {static_cast<const uint8_t*>(mapped), size});
+    if (mapped != nullptr) {
+        ::munmap(mapped, size);
+    }
+    if (!valid) {
+        return std::unexpected(InstallError::of(Kind::badSignature));
+    }
+    return {};
+}
+
+std::expected<InstallResult, InstallError>
+Installer::install(const InstallRequest& request, const Step& step, std::stop_token stop) const {
+    using Kind = InstallError::Kind;
+    auto report = [&step](const UpdateStep& value) {
+        if (step) {
+            step(value);
+        }
+    };
+    const fs::path folder = request.folder.path();
+    // A folder that is not a local path must never be read as one.
+    if (!request.folder.isFile() || ::access(folder.c_str(), W_OK) != 0) {
+        return std::unexpected(InstallError::of(Kind::notWritable));
+    }
+    if (auto found = alreadyThere(request)) {
+        return std::unexpected(InstallError::alreadyThere(*found));
+    }
+    if (!request.length || *request.length <= 0 || !request.edSignature) {
+        return std::unexpected(InstallError::of(Kind::unsigned_));
+    }
+    const int64_t length = *request.length;
+
+    std::error_code error;
+    fs::create_directories(work, error);
+    const fs::path workFolder = work / ("VelmarKestle-" + newUuid());
+    // Private: the image is extracted here, in a folder other users may share.
+    if (error || ::mkdir(workFolder.c_str(), 0700) != 0) {
+        return std::unexpected(InstallError::copy(error ? error.value() : errno));
+    }
+    Cleanup removeWork(workFolder);
+
+    const fs::path downloadFile = workFolder / "download.dmg";
+    const auto expectedSize = static_cast<uint64_t>(length);
+    report(UpdateStep::downloading(0, expectedSize));
+    auto fetched = fetch(
+        request.download, downloadFile, expectedSize,
+        [&](uint64_t received, uint64_t expected) {
+            report(UpdateStep::downloading(received, expected > 0 ? expected : expectedSize));
+        },
+        std::move(stop));
+    if (!fetched) {
+        return std::unexpected(InstallError::download(fetched.error()));
+    }
+
+    report(UpdateStep::verifying());
+    if (auto verified = verify(downloadFile, length, *request.edSignature, key); !verified) {
+        return std::unexpected(verified.error());
+    }
+
+    const fs::path mountPoint = workFolder / "volume";
+    auto attached = images.attach(Url::fromPath(downloadFile.string()),
+                                  Url::fromPath(mountPoint.string() + "/"));
+    if (!attached) {
+        return std::unexpected(InstallError::attach(describe(attached.error())));
+    }
+    auto placed = place(*this, request, fs::path(attached->mountPoint.path()), step);
+    (void)images.detach(*attached);
+    return placed;
+}
+
+} // namespace kestle

@@ -1,0 +1,375 @@
+#include "Installer.hpp"
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <ostream>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "Base64.hpp"
+#include "CodeSigner.hpp"
+#include "Command.hpp"
+#include "LoopbackServer.hpp"
+#include "TempFolder.hpp"
+#include "TestSigning.hpp"
+
+using kestle::CodeCheck;
+using kestle::CodeCheckError;
+using kestle::CodeSigner;
+using kestle::DownloadError;
+using kestle::Installer;
+using kestle::InstallError;
+using kestle::InstallRequest;
+using kestle::UpdateStep;
+using kestle::Url;
+using kestle::test::LoopbackServer;
+using kestle::test::TempFolder;
+using kestle::test::TestSigning;
+namespace fs = std::filesystem;
+
+namespace kestle {
+void PrintTo(const InstallError& error, std::ostream* out) {
+    *out << describe(error);
+}
+} // namespace kestle
+
+namespace {
+
+constexpr const char* notesID = "com.velmar.Notes";
+
+std::string infoPlist(const std::string& identifier) {
+    return R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict>)"
+           "<key>CFBundleIdentifier</key><string>" +
+           identifier +
+           "</string><key>CFBundleVersion</key><string>42</string>"
+           "<key>CFBundleShortVersionString</key><string>1.2</string></dict></plist>";
+}
+
+const CodeSigner::Key& velmarKey() {
+    static const CodeSigner::Key key =
+        *CodeSigner::Key::fromKeyFile(fs::path(KESTLE_TEST_DATA_DIR) / "test-signing.key");
+    return key;
+}
+
+// Every entry below root: type, mode bits, link target or content.
+std::map<std::string, std::string> snapshot(const fs::path& root) {
+    std::map<std::string, std::string> entries;
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(root, error);
+         it != fs::recursive_directory_iterator(); it.increment(error)) {
+        struct stat st {};
+        ::lstat(it->path().c_str(), &st);
+        std::string what = std::to_string(st.st_mode) + " ";
+        if (S_ISLNK(st.st_mode)) {
+            what += "link " + fs::read_symlink(it->path()).string();
+        } else if (S_ISREG(st.st_mode)) {
+            what += TempFolder::readText(it->path());
+        }
+        entries[fs::relative(it->path(), root).string()] = what;
+    }
+    return entries;
+}
+
+// A signed app bundle with an executable and a link inside it.
+fs::path makeApp(const fs::path& app, const std::string& identifier = notesID) {
+    TempFolder::writeText(app / "Contents/Info.plist", infoPlist(identifier));
+    TempFolder::writeText(app / "Contents/MacOS/Notes", "#!/bin/sh\necho notes\n");
+    fs::permissions(app / "Contents/MacOS/Notes", fs::perms(0755));
+    fs::create_symlink("MacOS/Notes", app / "Contents/Launcher");
+    TempFolder::writeText(app / "Contents/MacOS/helper", "#!/bin/sh\n");
+    fs::permissions(app / "Contents/MacOS/helper", fs::perms(06755));
+    auto sealed = CodeSigner::sign(app, identifier, CodeCheck::velmarTeam, velmarKey());
+    EXPECT_TRUE(sealed.has_value()) << kestle::describe(sealed.error());
+    return app;
+}
+
+// A temporary Applications folder, a working folder and the disk-image tool's state
+// folder, with an installer that uses the real download, tool and code check.
+struct Fixture {
+    TempFolder temp;
+    fs::path apps = temp / "Applications";
+    fs::path work = temp / "work";
+    fs::path state = temp / "state";
+    LoopbackServer server;
+    Installer installer{
+        .key = TestSigning::shared().key(),
+        .images = Installer::Images::system(KESTLE_DISKUTIL_TOOL),
+        .work = temp / "work",
+        .anchors = {.teams = {{std::string(CodeCheck::velmarTeam), velmarKey().publicKey()}},
+                    .notary = {}}};
+
+    Fixture() {
+        fs::create_directories(apps);
+        fs::create_directories(state);
+        fs::permissions(state, fs::perms::owner_all);
+        ::setenv("KESTLE_DISKUTIL_STATE", state.c_str(), 1);
+    }
+    ~Fixture() { ::unsetenv("KESTLE_DISKUTIL_STATE"); }
+
+    // The image of a folder, as bytes.
+    std::string image(const fs::path& folder) {
+        fs::path file = temp / (folder.filename().string() + ".iso");
+        auto made = kestle::Command::run(KESTLE_MAKE_DISK_IMAGE, {folder.string(), file.string()});
+        EXPECT_TRUE(made && made->status == 0) << (made ? made->errorOutput : "launch");
+        return TempFolder::readText(file);
+    }
+
+    std::string goodImage() {
+        fs::path folder = temp / "good";
+        if (!fs::exists(folder)) {
+            makeApp(folder / "Notes.app");
+            TempFolder::writeText(folder / "Read Me.txt", "hello");
+        }
+        return image(folder);
+    }
+
+    InstallRequest request(const std::string& path, const std::string& bytes) {
+        return {notesID, *Url::parse(server.url(path)), static_cast<int64_t>(bytes.size()),
+                TestSigning::shared().sign(bytes), Url::fromPath(apps.string())};
+    }
+
+    // Nothing of an install is left behind.
+    void expectNoTraces() {
+        EXPECT_TRUE(!fs::exists(work) || fs::is_empty(work)) << "working folder left";
+        EXPECT_TRUE(fs::is_empty(state)) << "image still attached";
+    }
+};
+
+TEST(Installer, InstallsASignedAppFromTheServedImage) {
+    Fixture f;
+    std::string bytes = f.goodImage();
+    f.server.serve("/Notes.iso", bytes);
+    std::vector<UpdateStep> steps;
+
+    auto result = f.installer.install(f.request("/Notes.iso", bytes),
+                                      [&](const UpdateStep& step) { steps.push_back(step); });
+
+    ASSERT_TRUE(result.has_value()) << describe(result.error());
+    fs::path app = f.apps / "Notes.app";
+    EXPECT_EQ(fs::path(result->app.path()), app);
+    EXPECT_EQ(result->installed.build, "42");
+    EXPECT_EQ(result->installed.version, "1.2");
+    EXPECT_TRUE(CodeCheck::check(app, Installer::velmarRequirement(notesID), f.installer.anchors));
+    EXPECT_TRUE(fs::is_symlink(app / "Contents/Launcher")) << "link followed while copying";
+    EXPECT_EQ(fs::read_symlink(app / "Contents/Launcher"), "MacOS/Notes");
+    struct stat helper {};
+    ASSERT_EQ(::lstat((app / "Contents/MacOS/helper").c_str(), &helper), 0);
+    EXPECT_EQ(helper.st_mode & 07777, 0755u) << "set-user-id or set-group-id kept";
+    EXPECT_EQ(std::vector<fs::path>({app}),
+              std::vector<fs::path>(fs::directory_iterator(f.apps), {}))
+        << "staging folder or extra entries left in the destination";
+    f.expectNoTraces();
+
+    ASSERT_GE(steps.size(), 3u);
+    EXPECT_EQ(steps.front(), UpdateStep::downloading(0, bytes.size()));
+    EXPECT_EQ(steps[steps.size() - 2], UpdateStep::verifying());
+    EXPECT_EQ(steps.back(), UpdateStep::installing(false));
+}
+
+TEST(Installer, HostileDownloadsAndFoldersLeaveNothingBehind) {
+    Fixture f;
+    const std::string good = f.goodImage();
+    const auto& signing = TestSigning::shared();
+
+    fs::path tampered = f.temp / "tampered";
+    makeApp(tampered / "Notes.app");
+    TempFolder::writeText(tampered / "Notes.app/Contents/MacOS/Notes", "#!/bin/sh\nrm -rf ~\n");
+    const std::string tamperedImage = f.image(tampered);
+
+    fs::path twice = f.temp / "twice";
+    makeApp(twice / "Notes.app");
+    makeApp(twice / "Notes Copy.app");
+    const std::string twiceImage = f.image(twice);
+
+    fs::path linked = f.temp / "linked";
+    makeApp(linked / "payload/Notes.app");
+    fs::create_directory_symlink("payload/Notes.app", linked / "Notes.app");
+    const std::string linkedImage = f.image(linked);
+
+    struct Case {
+        const char* fault;
+        std::string image;                                     // served at /d.iso
+        std::function<void(InstallRequest&)> adjust = nullptr; // after signing
+        std::function<void()> prepare = nullptr;
+        InstallError expected;
+        bool downloads = true;
+    };
+    std::vector<Case> cases{
+        {.fault = "a file one byte short accepted",
+         .image = good,
+         .adjust = [&](InstallRequest& r) { r.length = static_cast<int64_t>(good.size()) + 1; },
+         .expected = InstallError::wrongLength(static_cast<int64_t>(good.size()) + 1,
+                                               static_cast<int64_t>(good.size()))},
+        {.fault = "a signature of other bytes accepted",
+         .image = good,
+         .adjust = [&](InstallRequest& r) { r.edSignature = signing.sign(good + "x"); },
+         .expected = InstallError::of(InstallError::Kind::badSignature)},
+        {.fault = "a 63-byte signature accepted",
+         .image = good,
+         .adjust =
+             [&](InstallRequest& r) {
+                 auto bytes = signing.signatureBytes(good);
+                 bytes.pop_back();
+                 r.edSignature = kestle::Base64::encode(bytes);
+             },
+         .expected = InstallError::of(InstallError::Kind::badSignature)},
+        {.fault = "no length downloaded anyway",
+         .image = good,
+         .adjust = [](InstallRequest& r) { r.length.reset(); },
+         .expected = InstallError::of(InstallError::Kind::unsigned_),
+         .downloads = false},
+        {.fault = "a negative length downloaded anyway",
+         .image = good,
+         .adjust = [](InstallRequest& r) { r.length = -1; },
+         .expected = InstallError::of(InstallError::Kind::unsigned_),
+         .downloads = false},
+        {.fault = "no signature downloaded anyway",
+         .image = good,
+         .adjust = [](InstallRequest& r) { r.edSignature.reset(); },
+         .expected = InstallError::of(InstallError::Kind::unsigned_),
+         .downloads = false},
+        {.fault = "a tampered file inside the signed bundle installed",
+         .image = tamperedImage,
+         .expected = InstallError::codeCheck(
+             CodeCheckError::rejected(kestle::CodeCheckStatus::fileModified))},
+        {.fault = "one of two copies of the app picked",
+         .image = twiceImage,
+         .expected = InstallError::of(InstallError::Kind::noApp)},
+        {.fault = "a symbolic link taken for the app",
+         .image = linkedImage,
+         .expected = InstallError::of(InstallError::Kind::noApp)},
+        {.fault = "a signed file that is no image attached",
+         .image = "not an image at all",
+         .expected = InstallError::attach("")},
+        {.fault = "the app installed beside a renamed copy",
+         .image = good,
+         .prepare = [&] { makeApp(f.apps / "Old Notes.app"); },
+         .expected = InstallError::alreadyThere("Old Notes.app"),
+         .downloads = false},
+        {.fault = "another app with the name replaced",
+         .image = good,
+         .prepare = [&] { makeApp(f.apps / "Notes.app", "com.other.Notes"); },
+         .expected = InstallError::alreadyThere("Notes.app")},
+    };
+
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        fs::remove_all(f.apps);
+        fs::create_directories(f.apps);
+        if (c.prepare) {
+            c.prepare();
+        }
+        std::string path = "/d" + std::to_string(&c - cases.data()) + ".iso";
+        f.server.serve(path, c.image);
+        auto request = f.request(path, c.image);
+        if (c.adjust) {
+            c.adjust(request);
+        }
+        auto before = snapshot(f.apps);
+
+        auto result = f.installer.install(request, nullptr);
+
+        ASSERT_FALSE(result.has_value());
+        if (c.expected.kind == InstallError::Kind::attach) {
+            EXPECT_EQ(result.error().kind, InstallError::Kind::attach) << describe(result.error());
+        } else {
+            EXPECT_EQ(result.error(), c.expected);
+        }
+        EXPECT_EQ(f.server.requestCount(path), c.downloads ? 1u : 0u);
+        EXPECT_EQ(snapshot(f.apps), before);
+        f.expectNoTraces();
+    }
+}
+
+TEST(Installer, BrokenAndCanceledDownloadsLeaveNothingBehind) {
+    Fixture f;
+    const std::string good = f.goodImage();
+    f.server.cutShort("/cut.iso", good, good.size() / 2);
+    f.server.pauseMidway("/slow.iso", good, good.size() / 2, std::chrono::seconds(30));
+    f.server.respond("/gone.iso", 404);
+    f.server.stall("/stall.iso", std::chrono::seconds(30));
+    // The real download with a time-out short enough for a test.
+    f.installer.fetch = [](const Url& url, const fs::path& file, uint64_t limit,
+                           const kestle::Download::Progress& progress, std::stop_token stop) {
+        return kestle::Download::run(
+            url, file, limit, progress, std::move(stop),
+            {.userAgent = "VelmarKestle", .timeout = std::chrono::milliseconds(500)});
+    };
+
+    struct Case {
+        const char* fault;
+        std::string path;
+        InstallError expected;
+    };
+    const std::vector<Case> cases{
+        {"a body cut off mid-way taken as complete", "/cut.iso",
+         InstallError::download(DownloadError::connection())},
+        {"cancellation ignored during the download", "/slow.iso",
+         InstallError::download(DownloadError::canceled())},
+        {"a stalled server waited on forever", "/stall.iso",
+         InstallError::download(DownloadError::connection())},
+        {"an error page installed", "/gone.iso",
+         InstallError::download(DownloadError::server(404))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        std::stop_source stop;
+        auto before = snapshot(f.apps);
+        auto result = f.installer.install(
+            f.request(c.path, good),
+            [&](const UpdateStep& step) {
+                if (c.expected.isCancel() && step.received > 0) {
+                    stop.request_stop();
+                }
+            },
+            stop.get_token());
+        ASSERT_FALSE(result.has_value());
+        EXPECT_EQ(result.error(), c.expected);
+        EXPECT_EQ(result.error().isCancel(), c.expected.downloadError == DownloadError::canceled());
+        EXPECT_EQ(snapshot(f.apps), before);
+        f.expectNoTraces();
+    }
+}
+
+TEST(Installer, ADetachFailureAfterPlacingStillReturnsTheApp) {
+    Fixture f;
+    std::string bytes = f.goodImage();
+    f.server.serve("/Notes.iso", bytes);
+    auto system = f.installer.images;
+    f.installer.images.detach = [system](const kestle::AttachedImage& image) {
+        (void)system.detach(image);
+        return std::expected<void, kestle::DiskImageError>(
+            std::unexpected(kestle::DiskImageError::detachFailed("busy")));
+    };
+    auto result = f.installer.install(f.request("/Notes.iso", bytes), nullptr);
+    ASSERT_TRUE(result.has_value()) << describe(result.error());
+    EXPECT_TRUE(fs::is_directory(f.apps / "Notes.app"));
+    f.expectNoTraces();
+}
+
+TEST(Installer, ReadOnlyDestinationFailsBeforeAnythingElse) {
+    // Root writes through any permission bits, and no read-only mount is ours to use.
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "permission bits do not stop root";
+    }
+    Fixture f;
+    fs::permissions(f.apps, fs::perms(0555));
+    InstallRequest request{notesID, *Url::parse(f.server.url("/none.iso")), std::nullopt,
+                           std::nullopt, Url::fromPath(f.apps.string())};
+    auto result = f.installer.install(request, nullptr);
+    fs::permissions(f.apps, fs::perms(0755));
+    ASSERT_FALSE(result.has_value());
+    EXPECT_EQ(result.error(), InstallError::of(InstallError::Kind::notWritable));
+    EXPECT_EQ(f.server.totalRequests(), 0u);
+    f.expectNoTraces();
+}
+
+} // namespace
