@@ -44,7 +44,7 @@ bool AtomicFile::write(const std::filesystem::path& path, std::string_view bytes
 
 std::optional<std::string> AtomicFile::read(const std::filesystem::path& path, size_t maxBytes) {
     // Non-blocking open so that a FIFO in the file's place cannot stall the caller.
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     struct stat info {};
     if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
         static_cast<uint64_t>(info.st_size) > maxBytes) {

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "PropertyList.hpp"
+#include "UniqueFd.hpp"
 #include "Version.hpp"
 
 namespace kestle {
@@ -22,22 +23,6 @@ namespace {
 
 struct DirClose {
     void operator()(DIR* dir) const { closedir(dir); }
-};
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
 };
 
 struct BundleInfo {
@@ -49,7 +34,7 @@ struct BundleInfo {
 // The whole file into data when it is a regular file of sensible size. Non-blocking
 // so that a FIFO named Info.plist cannot stall the scan before it is refused.
 bool readSmallFile(const std::string& path, std::string& data) {
-    FileDescriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    UniqueFd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     struct stat status {};
     if (fd.get() < 0 || fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
         status.st_size <= 0 || static_cast<uint64_t>(status.st_size) > PropertyList::maxBytes) {

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "AtomicFile.hpp"
 #include "CurlHandle.hpp"
 
 namespace kestle {
@@ -17,11 +18,6 @@ namespace {
 
 struct ListDeleter {
     void operator()(curl_slist* l) const { curl_slist_free_all(l); }
-};
-
-struct FdCloser {
-    int fd;
-    ~FdCloser() { ::close(fd); }
 };
 
 // What one transfer's callbacks share with the code that started it.
@@ -101,38 +97,11 @@ std::expected<std::string, CheckFailure> WebSource::readFile(const Url& url) con
     if (path.empty() || path.find('\0') != std::string::npos) {
         return invalid;
     }
-    // Non-blocking so that opening a FIFO returns at once instead of waiting for a writer.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
+    auto bytes = AtomicFile::read(path, options_.maxBodyBytes);
+    if (!bytes) {
         return invalid;
     }
-    FdCloser closer{fd};
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
-        static_cast<uint64_t>(info.st_size) > options_.maxBodyBytes) {
-        return invalid;
-    }
-    std::string bytes;
-    bytes.reserve(static_cast<size_t>(info.st_size));
-    char buffer[64 * 1024];
-    for (;;) {
-        ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return invalid;
-        }
-        if (got == 0) {
-            break;
-        }
-        // The file may have grown since fstat.
-        if (static_cast<size_t>(got) > options_.maxBodyBytes - bytes.size()) {
-            return invalid;
-        }
-        bytes.append(buffer, static_cast<size_t>(got));
-    }
-    return bytes;
+    return std::move(*bytes);
 }
 
 std::expected<std::string, CheckFailure> WebSource::download(const Url& url) const {
