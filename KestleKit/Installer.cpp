@@ -17,6 +17,7 @@
 #include <sodium.h>
 
 #include "Base64.hpp"
+#include "BundleFiles.hpp"
 #include "InstalledApps.hpp"
 #include "UniqueFd.hpp"
 
@@ -25,54 +26,6 @@ namespace kestle {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string newUuid() {
-    std::array<uint8_t, 16> bytes{};
-    if (sodium_init() < 0) {
-        std::abort(); // no randomness source: every folder name would collide
-    }
-    randombytes_buf(bytes.data(), bytes.size());
-    bytes[6] = static_cast<uint8_t>((bytes[6] & 0x0f) | 0x40);
-    bytes[8] = static_cast<uint8_t>((bytes[8] & 0x3f) | 0x80);
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string text;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (i == 4 || i == 6 || i == 8 || i == 10) {
-            text += '-';
-        }
-        text += digits[bytes[i] >> 4];
-        text += digits[bytes[i] & 0x0f];
-    }
-    return text;
-}
-
-// Removes a tree whose folders may have lost their write bits (the image's tree is
-// read-only), never following links. Errors are ignored.
-void removeTree(const fs::path& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) {
-        return;
-    }
-    std::error_code ignored;
-    if (S_ISDIR(st.st_mode)) {
-        ::chmod(path.c_str(), (st.st_mode & 07777) | S_IRWXU);
-        for (const auto& child : fs::directory_iterator(path, ignored)) {
-            removeTree(child.path());
-        }
-    }
-    fs::remove(path, ignored);
-}
-
-class Cleanup {
-public:
-    explicit Cleanup(fs::path path) : path_(std::move(path)) {}
-    ~Cleanup() { removeTree(path_); }
-    Cleanup(const Cleanup&) = delete;
-    Cleanup& operator=(const Cleanup&) = delete;
-
-private:
-    fs::path path_;
-};
 
 std::optional<std::string> alreadyThere(const InstallRequest& request) {
     auto found = InstalledApps({request.folder}).scan({request.bundleID});
@@ -89,154 +42,12 @@ InstallError copyError(int error) {
     return InstallError::copy(error);
 }
 
-int copyFile(int source, int target) {
-    std::vector<char> buffer(256 * 1024);
-    for (;;) {
-        ssize_t got = ::read(source, buffer.data(), buffer.size());
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return errno;
-        }
-        if (got == 0) {
-            return 0;
-        }
-        for (ssize_t done = 0; done < got;) {
-            ssize_t put = ::write(target, buffer.data() + done, static_cast<size_t>(got - done));
-            if (put < 0 && errno == EINTR) {
-                continue;
-            }
-            if (put < 0) {
-                return errno;
-            }
-            done += put;
-        }
-    }
-}
-
-// Copies one entry of sourceDir into targetDir: links as links (never followed),
-// modes without set-user-id/set-group-id. The owner gets write permission back, since
-// the disk-image tool took every write bit away to make its tree read-only. Returns an
-// errno, 0 on success.
-int copyEntry(int sourceDir, const char* name, int targetDir) {
-    struct stat st {};
-    if (::fstatat(sourceDir, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-        return errno;
-    }
-    const mode_t mode = ((st.st_mode & 07777) & ~mode_t(S_ISUID | S_ISGID)) | S_IWUSR;
-    if (S_ISLNK(st.st_mode)) {
-        std::string target(static_cast<size_t>(st.st_size) + 1, '\0');
-        ssize_t length = ::readlinkat(sourceDir, name, target.data(), target.size());
-        if (length < 0) {
-            return errno;
-        }
-        if (static_cast<size_t>(length) >= target.size()) {
-            return EIO; // the link changed under us
-        }
-        target.resize(static_cast<size_t>(length));
-        return ::symlinkat(target.c_str(), targetDir, name) == 0 ? 0 : errno;
-    }
-    if (S_ISREG(st.st_mode)) {
-        UniqueFd in(::openat(sourceDir, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-        if (!in.valid()) {
-            return errno;
-        }
-        UniqueFd out(
-            ::openat(targetDir, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-        if (!out.valid()) {
-            return errno;
-        }
-        if (int error = copyFile(in.get(), out.get()); error != 0) {
-            return error;
-        }
-        if (::fchmod(out.get(), mode) != 0) {
-            return errno;
-        }
-        return out.close() ? 0 : errno;
-    }
-    if (!S_ISDIR(st.st_mode)) {
-        return ENOTSUP; // devices, FIFOs and sockets have no place in an app
-    }
-    if (::mkdirat(targetDir, name, 0700) != 0) {
-        return errno;
-    }
-    UniqueFd in(::openat(sourceDir, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    UniqueFd out(::openat(targetDir, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!in.valid() || !out.valid()) {
-        return errno;
-    }
-    int listed = ::dup(in.get());
-    DIR* dir = listed < 0 ? nullptr : ::fdopendir(listed);
-    if (dir == nullptr) {
-        int error = errno;
-        if (listed >= 0) {
-            ::close(listed);
-        }
-        return error;
-    }
-    int error = 0;
-    errno = 0;
-    while (dirent* entry = ::readdir(dir)) {
-        std::string_view child = entry->d_name;
-        if (child == "." || child == "..") {
-            continue;
-        }
-        if ((error = copyEntry(in.get(), entry->d_name, out.get())) != 0) {
-            break;
-        }
-        errno = 0;
-    }
-    if (error == 0 && errno != 0) {
-        error = errno;
-    }
-    ::closedir(dir);
-    if (error == 0 && ::fchmod(out.get(), mode) != 0) {
-        error = errno;
-    }
-    return error;
-}
-
-int copyApp(const fs::path& app, const fs::path& intoFolder) {
-    UniqueFd source(::open(app.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    UniqueFd target(::open(intoFolder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!source.valid() || !target.valid()) {
-        return errno;
-    }
-    return copyEntry(source.get(), app.filename().c_str(), target.get());
-}
-
-// The one real app folder with the identifier at the top level of the image.
-std::optional<fs::path> findApp(const fs::path& mountPoint, const std::string& bundleID) {
-    std::vector<fs::path> candidates;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(mountPoint, error)) {
-        const fs::path& path = entry.path();
-        std::string name = path.filename().string();
-        if (name.starts_with('.') || path.extension() != ".app") {
-            continue;
-        }
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0 || S_ISLNK(st.st_mode) || !S_ISDIR(st.st_mode)) {
-            continue;
-        }
-        auto read = InstalledApps::read(Url::fromPath(path.string()));
-        if (read && read->first == bundleID) {
-            candidates.push_back(path);
-        }
-    }
-    if (candidates.size() != 1) {
-        return std::nullopt;
-    }
-    return candidates.front();
-}
-
 std::expected<InstallResult, InstallError> place(const Installer& installer,
                                                  const InstallRequest& request,
                                                  const fs::path& mountPoint,
                                                  const Installer::Step& step) {
     using Kind = InstallError::Kind;
-    auto app = findApp(mountPoint, request.bundleID);
+    auto app = BundleFiles::findApp(mountPoint, request.bundleID);
     if (!app) {
         return std::unexpected(InstallError::of(Kind::noApp));
     }
@@ -250,14 +61,14 @@ std::expected<InstallResult, InstallError> place(const Installer& installer,
 
     // Inside the destination, so the final rename never crosses a file system.
     const fs::path folder = request.folder.path();
-    const fs::path staging = folder / (".velmarkestle-" + newUuid());
+    const fs::path staging = folder / (".velmarkestle-" + BundleFiles::uniqueName());
     if (::mkdir(staging.c_str(), 0700) != 0) {
         return std::unexpected(copyError(errno));
     }
-    Cleanup removeStaging(staging);
+    BundleFiles::TreeRemoval removeStaging(staging);
     const fs::path name = app->filename();
     const fs::path staged = staging / name;
-    if (int error = copyApp(*app, staging); error != 0) {
+    if (int error = BundleFiles::copy(*app, staging); error != 0) {
         return std::unexpected(copyError(error));
     }
     if (auto checked = CodeCheck::check(staged, requirement, installer.anchors); !checked) {
@@ -445,12 +256,12 @@ Installer::install(const InstallRequest& request, const Step& step, std::stop_to
 
     std::error_code error;
     fs::create_directories(work, error);
-    const fs::path workFolder = work / ("VelmarKestle-" + newUuid());
+    const fs::path workFolder = work / ("VelmarKestle-" + BundleFiles::uniqueName());
     // Private: the image is extracted here, in a folder other users may share.
     if (error || ::mkdir(workFolder.c_str(), 0700) != 0) {
         return std::unexpected(InstallError::copy(error ? error.value() : errno));
     }
-    Cleanup removeWork(workFolder);
+    BundleFiles::TreeRemoval removeWork(workFolder);
 
     const fs::path downloadFile = workFolder / "download.dmg";
     const auto expectedSize = static_cast<uint64_t>(length);

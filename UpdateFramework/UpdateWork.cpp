@@ -1,0 +1,243 @@
+#include "UpdateWork.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+
+#include "AtomicFile.hpp"
+#include "Bundle.hpp"
+#include "BundleFiles.hpp"
+#include "BundleManifest.hpp"
+#include "DiskImage.hpp"
+#include "Download.hpp"
+#include "Feed.hpp"
+#include "Installer.hpp"
+#include "UpdaterError.hpp"
+#include "Version.hpp"
+#include "WebSource.hpp"
+
+namespace kestle::framework {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The URL-loading codes the updater's network errors carry as their cause.
+constexpr int64_t urlTimedOut = -1001;
+constexpr int64_t urlConnectionLost = -1005;
+constexpr int64_t urlBadServerResponse = -1011;
+
+std::shared_ptr<const PlatformError> urlError(int64_t code, std::string description) {
+    return std::make_shared<const PlatformError>(PlatformError::urlLoadingDomain, code,
+                                                 std::move(description));
+}
+
+std::shared_ptr<const PlatformError> posixError(int error) {
+    return std::make_shared<const PlatformError>(PlatformError::posixDomain, error,
+                                                 std::strerror(error));
+}
+
+std::unexpected<PlatformError> failure(int64_t code, std::string description,
+                                       std::shared_ptr<const PlatformError> underlying = nullptr) {
+    return std::unexpected(UpdaterError::make(code, std::move(description), std::move(underlying)));
+}
+
+} // namespace
+
+std::string errorText(const PlatformError& error) {
+    std::string text = error.domain + " " + std::to_string(error.code) + ": " + error.description;
+    if (error.underlying) {
+        text +=
+            " (" + error.underlying->domain + " " + std::to_string(error.underlying->code) + ")";
+    }
+    return text;
+}
+
+std::expected<std::optional<AppcastItem>, PlatformError>
+UpdateWork::newest(const Appcast& appcast) {
+    WebSource::Options options;
+    options.userAgent = appcast.userAgent;
+    auto bytes = WebSource(appcast.url, options).feed(appcast.url);
+    if (!bytes) {
+        const CheckFailure& why = bytes.error();
+        switch (why.kind) {
+        case CheckFailure::Kind::offline:
+            return failure(UpdaterError::appcast, "The update feed could not be loaded.",
+                           urlError(urlConnectionLost, "The network connection was lost."));
+        case CheckFailure::Kind::server:
+            return failure(
+                UpdaterError::appcast,
+                "The update feed's server answered " + std::to_string(why.status) + ".",
+                urlError(urlBadServerResponse, "HTTP status " + std::to_string(why.status)));
+        case CheckFailure::Kind::invalid:
+            return failure(UpdaterError::appcast, "The update feed could not be read.");
+        }
+    }
+    auto items = Feed::items(*bytes);
+    if (!items) {
+        return failure(UpdaterError::appcastParse, "The update feed is not a valid appcast.");
+    }
+    const FeedItem* choice = nullptr;
+    for (const FeedItem& item : *items) {
+        if (item.channel || !item.runs(appcast.system, appcast.architecture) ||
+            !Version::isNewer(item.build, appcast.currentBuild)) {
+            continue;
+        }
+        if (choice == nullptr || Version::isNewer(item.build, choice->build)) {
+            choice = &item;
+        }
+    }
+    if (choice == nullptr) {
+        return std::optional<AppcastItem>();
+    }
+    return std::optional<AppcastItem>(AppcastItem{*choice});
+}
+
+std::expected<void, PlatformError>
+UpdateWork::download(const AppcastItem& item, const fs::path& file, const std::string& userAgent,
+                     const std::function<void(uint64_t, uint64_t)>& progress,
+                     std::stop_token stop) {
+    if (!item.item.download) {
+        return failure(UpdaterError::download, "The update has nothing to download.");
+    }
+    const uint64_t length = item.contentLength();
+    if (length == 0 || !item.item.edSignature) {
+        return failure(UpdaterError::insufficientSigning,
+                       "The update is not signed or has no length.");
+    }
+    Download::Options options;
+    options.userAgent = userAgent;
+    auto fetched =
+        Download::run(*item.item.download, file, length, progress, std::move(stop), options);
+    if (fetched) {
+        return {};
+    }
+    const DownloadError& why = fetched.error();
+    switch (why.kind) {
+    case DownloadError::Kind::canceled:
+        return failure(UpdaterError::installationCanceled, "The download was canceled.");
+    case DownloadError::Kind::connection:
+        return failure(UpdaterError::download, "The download failed.",
+                       urlError(urlTimedOut, "The connection failed or went silent."));
+    case DownloadError::Kind::server:
+        return failure(UpdaterError::download,
+                       "The download failed: the server answered " + std::to_string(why.status) +
+                           ".",
+                       urlError(urlBadServerResponse, "HTTP status " + std::to_string(why.status)));
+    case DownloadError::Kind::tooLarge:
+        return failure(UpdaterError::validation, "The download is larger than announced.");
+    case DownloadError::Kind::file:
+        return failure(UpdaterError::fileCopy, "The download could not be saved.");
+    }
+    return failure(UpdaterError::download, "The download failed.");
+}
+
+std::optional<std::string> UpdateWork::team(const fs::path& bundle) {
+    auto text = AtomicFile::read(bundle / CodeSignatureFiles::contents /
+                                     CodeSignatureFiles::folder / CodeSignatureFiles::manifest,
+                                 16 * 1024 * 1024);
+    if (!text) {
+        return std::nullopt;
+    }
+    auto manifest = BundleManifest::parse(*text);
+    if (!manifest || manifest->team.empty()) {
+        return std::nullopt;
+    }
+    return manifest->team;
+}
+
+std::expected<fs::path, PlatformError> UpdateWork::prepare(const AppcastItem& item,
+                                                           const Preparation& preparation,
+                                                           const fs::path& staging) {
+    const int64_t length = static_cast<int64_t>(item.contentLength());
+    auto verified = Installer::verify(preparation.image, length, item.item.edSignature.value_or(""),
+                                      preparation.key);
+    if (!verified) {
+        if (verified.error().kind == InstallError::Kind::badSignature) {
+            return failure(UpdaterError::signature, "The update's EdDSA signature is not valid.");
+        }
+        return failure(UpdaterError::validation, "The download is not what the feed announced: " +
+                                                     describe(verified.error()) + ".");
+    }
+    auto team = UpdateWork::team(preparation.installed);
+    if (!team) {
+        return failure(UpdaterError::signature, "The installed app carries no code signature.");
+    }
+
+    auto attached = DiskImage::attach(Url::fromPath(preparation.image.string()),
+                                      Url::fromPath(preparation.mountPoint.string() + "/"),
+                                      preparation.diskTool);
+    if (!attached) {
+        return failure(UpdaterError::unarchiving,
+                       "The update could not be opened: " + describe(attached.error()) + ".");
+    }
+    auto staged = [&]() -> std::expected<fs::path, PlatformError> {
+        auto app =
+            BundleFiles::findApp(fs::path(attached->mountPoint.path()), preparation.identifier);
+        if (!app) {
+            return failure(UpdaterError::validation,
+                           "The update holds no single app with the identifier " +
+                               preparation.identifier + ".");
+        }
+        if (auto checked = CodeCheck::checkDeveloperID(*app, *team, preparation.identifier,
+                                                       preparation.anchors);
+            !checked) {
+            return failure(UpdaterError::signature, "The update's code signature was refused: " +
+                                                        describe(checked.error()) + ".");
+        }
+        if (::mkdir(staging.c_str(), 0700) != 0) {
+            int error = errno;
+            return failure(error == EACCES || error == EPERM ? UpdaterError::noWritePermission
+                                                             : UpdaterError::fileCopy,
+                           "The update could not be put beside the app.", posixError(error));
+        }
+        if (int error = BundleFiles::copy(*app, staging); error != 0) {
+            BundleFiles::removeTree(staging);
+            return failure(error == EACCES || error == EPERM ? UpdaterError::noWritePermission
+                                                             : UpdaterError::fileCopy,
+                           "The update could not be copied.", posixError(error));
+        }
+        fs::path copy = staging / preparation.installed.filename();
+        if (int error = ::rename((staging / app->filename()).c_str(), copy.c_str()); error != 0) {
+            error = errno;
+            BundleFiles::removeTree(staging);
+            return failure(UpdaterError::fileCopy, "The update could not be copied.",
+                           posixError(error));
+        }
+        // The copy is what gets installed, so it is what must carry the signature.
+        if (auto checked = CodeCheck::checkDeveloperID(copy, *team, preparation.identifier,
+                                                       preparation.anchors);
+            !checked) {
+            BundleFiles::removeTree(staging);
+            return failure(UpdaterError::signature,
+                           "The copied update's code signature was refused: " +
+                               describe(checked.error()) + ".");
+        }
+        return copy;
+    }();
+    (void)DiskImage::detach(*attached, preparation.diskTool);
+    return staged;
+}
+
+std::expected<void, PlatformError>
+UpdateWork::swap(const fs::path& staged, const fs::path& installed, const std::string& identifier) {
+    struct stat st {};
+    auto bundle = Bundle::open(installed);
+    if (::lstat(installed.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || !bundle ||
+        bundle->identifier() != identifier) {
+        return failure(UpdaterError::installation, "The app to update is no longer in place.");
+    }
+    if (::renameat2(AT_FDCWD, staged.c_str(), AT_FDCWD, installed.c_str(), RENAME_EXCHANGE) != 0) {
+        int error = errno;
+        return failure(error == EACCES || error == EPERM ? UpdaterError::noWritePermission
+                                                         : UpdaterError::installation,
+                       "The new version could not be put in place.", posixError(error));
+    }
+    return {};
+}
+
+} // namespace kestle::framework
