@@ -132,6 +132,9 @@ std::expected<void, PlatformError> Updater::startUpdater() {
             QMetaObject::invokeMethod(
                 this,
                 [this, self] {
+                    if (automaticChecks_) {
+                        return; // the owner decided in the meantime
+                    }
                     driver_->showUpdatePermissionRequest([self](bool automatic) {
                         if (self) {
                             self->setAutomaticallyChecksForUpdates(automatic);

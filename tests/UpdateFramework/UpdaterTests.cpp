@@ -1,0 +1,318 @@
+#include "Updater.hpp"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QDialog>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include "AppBundleMaker.hpp"
+#include "InstalledApps.hpp"
+#include "LoopbackServer.hpp"
+#include "SessionTestSupport.hpp"
+#include "StandardUpdaterController.hpp"
+#include "TempFolder.hpp"
+#include "TestSigning.hpp"
+#include "UpdaterError.hpp"
+
+using kestle::PlatformError;
+using kestle::framework::AppcastItem;
+using kestle::framework::Bundle;
+using kestle::framework::StandardUpdaterController;
+using kestle::framework::StandardUserDriverDelegate;
+using kestle::framework::UpdateCheck;
+using kestle::framework::Updater;
+using kestle::framework::UpdaterDelegate;
+using kestle::framework::UpdaterError;
+using kestle::framework::UserDriver;
+using kestle::framework::UserUpdateChoice;
+using kestle::framework::UserUpdateState;
+using kestle::test::AppBundleMaker;
+using kestle::test::LoopbackServer;
+using kestle::test::runUntil;
+using kestle::test::TempFolder;
+using kestle::test::TestSigning;
+namespace fs = std::filesystem;
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Writes down every call by name and answers like a user who says yes to everything.
+class RecordingDriver : public UserDriver, public UpdaterDelegate {
+public:
+    std::vector<std::string> calls;
+    std::optional<PlatformError> finishedWith;
+    bool finished = false;
+    Cancellation cancellation;
+    bool cancelInDownload = false;
+    std::function<void()> postponed;
+    bool postpone = false;
+
+    void showUpdatePermissionRequest(std::function<void(bool)> reply) override {
+        calls.push_back("permission");
+        reply(false);
+    }
+    void showUserInitiatedUpdateCheck(Cancellation) override { calls.push_back("check"); }
+    void showUpdateFound(const AppcastItem& item, const UserUpdateState& state, Reply reply) override {
+        calls.push_back("found " + item.displayVersionString() + " stage " +
+                        std::to_string(static_cast<int>(state.stage)));
+        reply(UserUpdateChoice::install);
+    }
+    void showUpdateReleaseNotes(const std::string&) override { calls.push_back("notes"); }
+    void showUpdateReleaseNotesFailedToDownload(const PlatformError&) override {}
+    void showUpdateNotFound(const PlatformError& error, Acknowledgement ack) override {
+        calls.push_back("not found " + std::to_string(error.code));
+        ack();
+    }
+    void showUpdaterError(const PlatformError& error, Acknowledgement ack) override {
+        calls.push_back("error " + std::to_string(error.code));
+        ack();
+    }
+    void showDownloadInitiated(Cancellation c) override {
+        calls.push_back("download");
+        cancellation = std::move(c);
+    }
+    void showDownloadDidReceiveExpectedContentLength(uint64_t) override {
+        calls.push_back("length");
+    }
+    void showDownloadDidReceiveDataOfLength(uint64_t) override {
+        if (calls.back() != "data") {
+            calls.push_back("data");
+        }
+        if (cancelInDownload && cancellation) {
+            std::exchange(cancellation, nullptr)();
+        }
+    }
+    void showDownloadDidStartExtractingUpdate() override { calls.push_back("extracting"); }
+    void showExtractionReceivedProgress(double) override { calls.push_back("extracted"); }
+    void showReadyToInstallAndRelaunch(Reply reply) override {
+        calls.push_back("ready");
+        reply(UserUpdateChoice::install);
+    }
+    void showInstallingUpdate(bool terminated, std::function<void()>) override {
+        calls.push_back(terminated ? "installing" : "installing, waiting");
+    }
+    void showUpdateInstalledAndRelaunched(bool relaunched, Acknowledgement ack) override {
+        calls.push_back(relaunched ? "installed, relaunched" : "installed");
+        ack();
+    }
+    void showUpdateInFocus() override { calls.push_back("focus"); }
+    void dismissUpdateInstallation() override { calls.push_back("dismiss"); }
+
+    bool shouldPromptForPermissionToCheckForUpdates(Updater&) override { return false; }
+    void didFinishUpdateCycle(Updater&, UpdateCheck, const std::optional<PlatformError>& error) override {
+        calls.push_back("finished");
+        finished = true;
+        finishedWith = error;
+    }
+    bool shouldPostponeRelaunchForUpdate(Updater&, const AppcastItem&, std::function<void()> install) override {
+        calls.push_back("postpone?");
+        if (!postpone) {
+            return false;
+        }
+        postponed = std::move(install);
+        return true;
+    }
+};
+
+struct Fixture {
+    TempFolder temp;
+    fs::path app = temp / "Applications/Notes.app";
+    fs::path work = temp / "work";
+    fs::path state = temp / "state";
+    LoopbackServer server;
+    std::string image;
+    RecordingDriver driver;
+
+    Fixture() {
+        fs::create_directories(work);
+        fs::create_directories(state);
+        fs::permissions(state, fs::perms::owner_all);
+        ::setenv("KESTLE_DISKUTIL_STATE", state.c_str(), 1);
+        AppBundleMaker::make(app, {.feedURL = server.url("/appcast.xml")});
+        AppBundleMaker::make(temp / "new/Notes.app",
+                             {.build = "101", .version = "1.1", .feedURL = server.url("/appcast.xml")});
+        image = AppBundleMaker::image(temp / "new", temp / "new.iso");
+        server.serve("/Notes.dmg", image);
+        server.serve("/appcast.xml",
+                     R"(<?xml version="1.0"?><rss xmlns:sparkle="http://example.com/s"><channel><item>)"
+                     "<sparkle:version>101</sparkle:version>"
+                     "<sparkle:shortVersionString>1.1</sparkle:shortVersionString>"
+                     "<description>Faster.</description>"
+                     R"(<enclosure url=")" + server.url("/Notes.dmg") + R"(" length=")" +
+                         std::to_string(image.size()) + R"(" sparkle:edSignature=")" +
+                         TestSigning::shared().sign(image) + R"("/></item></channel></rss>)");
+    }
+    ~Fixture() {
+        AppBundleMaker::killAll(temp.path());
+        ::unsetenv("KESTLE_DISKUTIL_STATE");
+    }
+
+    Updater::Options options() const {
+        Updater::Options options;
+        options.anchors = AppBundleMaker::anchors();
+        options.diskTool = KESTLE_DISKUTIL_TOOL;
+        options.work = work;
+        options.quitGrace = 200ms;
+        options.quitPoll = 20ms;
+        return options;
+    }
+
+    std::unique_ptr<Updater> updater() {
+        auto bundle = *Bundle::open(app);
+        return std::make_unique<Updater>(bundle, bundle, &driver, &driver, options());
+    }
+
+    std::string build() const {
+        auto read = kestle::InstalledApps::read(kestle::Url::fromPath(app.string()));
+        return read ? read->second.build : "?";
+    }
+};
+
+TEST(Updater, ACompleteCycleCallsItsDriverInOrder) {
+    Fixture f;
+    auto updater = f.updater();
+    ASSERT_TRUE(updater->startUpdater());
+    updater->checkForUpdates();
+    updater->checkForUpdates(); // a second request only brings the running cycle forward
+    ASSERT_TRUE(runUntil([&] { return f.driver.finished; }));
+    const std::vector<std::string> expected = {
+        "check",      "focus",     "found 1.1 stage 0", "notes",    "download", "length",
+        "data",       "extracting", "extracted",        "ready",    "postpone?",
+        "installing", "installed",  "dismiss",          "finished"};
+    EXPECT_EQ(f.driver.calls, expected);
+    EXPECT_FALSE(f.driver.finishedWith.has_value());
+    EXPECT_EQ(f.build(), "101");
+    EXPECT_TRUE(fs::is_empty(f.work));
+    EXPECT_EQ(std::distance(fs::directory_iterator(f.app.parent_path()), fs::directory_iterator()), 1);
+}
+
+TEST(Updater, APostponedInstallWaitsForItsOwner) {
+    Fixture f;
+    f.driver.postpone = true;
+    auto updater = f.updater();
+    ASSERT_TRUE(updater->startUpdater());
+    updater->checkForUpdates();
+    ASSERT_TRUE(runUntil([&] { return f.driver.postponed != nullptr; }));
+    kestle::test::spin(100ms);
+    EXPECT_EQ(f.build(), "100") << "nothing is installed while postponed";
+    f.driver.postponed();
+    f.driver.postponed(); // a second call does nothing more
+    ASSERT_TRUE(runUntil([&] { return f.driver.finished; }));
+    EXPECT_EQ(f.build(), "101");
+    EXPECT_EQ(std::count(f.driver.calls.begin(), f.driver.calls.end(), "installed"), 1);
+}
+
+TEST(Updater, RefusesToStartWithoutWhatACycleNeeds) {
+    TempFolder temp;
+    RecordingDriver driver;
+    struct Case {
+        const char* name;
+        std::string feed;
+        std::string key;
+        int64_t code;
+    };
+    for (const Case& c : {Case{"no feed", "", TestSigning::shared().publicKeyBase64(), UpdaterError::invalidFeedURL},
+                          Case{"ftp feed", "ftp://example.com/a.xml", TestSigning::shared().publicKeyBase64(),
+                               UpdaterError::invalidFeedURL},
+                          Case{"no key", "https://example.com/a.xml", "", UpdaterError::noPublicKey},
+                          Case{"key with a line break", "https://example.com/a.xml",
+                               TestSigning::shared().publicKeyBase64() + "\n", UpdaterError::noPublicKey}}) {
+        SCOPED_TRACE(c.name);
+        fs::path app = temp / (std::string(c.name) + ".app");
+        TempFolder::writeText(app / "Contents/Info.plist",
+                              R"(<?xml version="1.0"?><plist version="1.0"><dict>)"
+                              "<key>CFBundleIdentifier</key><string>com.velmar.Notes</string>"
+                              "<key>CFBundleVersion</key><string>1</string>"
+                              "<key>SUFeedURL</key><string>" + c.feed + "</string>"
+                              "<key>SUPublicEDKey</key><string>" + c.key + "</string></dict></plist>");
+        auto bundle = *Bundle::open(app);
+        Updater updater(bundle, bundle, &driver, &driver);
+        auto started = updater.startUpdater();
+        ASSERT_FALSE(started);
+        EXPECT_EQ(started.error().domain, PlatformError::updaterDomain);
+        EXPECT_EQ(started.error().code, c.code);
+    }
+}
+
+TEST(Updater, ReleasedMidDownloadLeavesNothingBehind) {
+    Fixture f;
+    f.server.pauseMidway("/Notes.dmg", f.image, f.image.size() / 2, 20s);
+    auto updater = f.updater();
+    ASSERT_TRUE(updater->startUpdater());
+    updater->checkForUpdates();
+    ASSERT_TRUE(runUntil([&] {
+        return std::find(f.driver.calls.begin(), f.driver.calls.end(), "data") != f.driver.calls.end();
+    }));
+    updater.reset();
+    EXPECT_TRUE(fs::is_empty(f.work));
+    EXPECT_EQ(f.build(), "100");
+}
+
+TEST(Updater, ACanceledDownloadEndsTheCycleAsCanceled) {
+    Fixture f;
+    f.server.pauseMidway("/Notes.dmg", f.image, f.image.size() / 2, 20s);
+    f.driver.cancelInDownload = true;
+    auto updater = f.updater();
+    ASSERT_TRUE(updater->startUpdater());
+    updater->checkForUpdates();
+    ASSERT_TRUE(runUntil([&] { return f.driver.finished; }));
+    ASSERT_TRUE(f.driver.finishedWith);
+    EXPECT_EQ(f.driver.finishedWith->code, UpdaterError::installationCanceled);
+    EXPECT_EQ(f.driver.calls.back(), "finished");
+    EXPECT_EQ(std::count(f.driver.calls.begin(), f.driver.calls.end(), "error 4007"), 0)
+        << "a cancel is not shown as an error";
+    EXPECT_TRUE(fs::is_empty(f.work));
+    EXPECT_EQ(f.build(), "100");
+}
+
+// The standard controller's delegate calls for the application's own updates.
+class Gentle : public UpdaterDelegate, public StandardUserDriverDelegate {
+public:
+    std::vector<std::string> calls;
+    bool supportsGentleScheduledUpdateReminders() override { return true; }
+    void standardUserDriverWillHandleShowingUpdate(bool handle, const AppcastItem&,
+                                                   const UserUpdateState& state) override {
+        calls.push_back(std::string("will show ") + (handle ? "itself" : "quietly") +
+                        (state.userInitiated ? ", asked" : ", scheduled"));
+    }
+    void standardUserDriverDidReceiveUserAttentionForUpdate(const AppcastItem&) override {
+        calls.push_back("attention");
+    }
+    void standardUserDriverWillFinishUpdateSession() override { calls.push_back("finish"); }
+};
+
+TEST(StandardUpdaterController, AScheduledFindWaitsQuietlyUntilTheUserAsks) {
+    Fixture f;
+    Gentle gentle;
+    Updater::Options options = f.options();
+    options.firstScheduledCheck = 10ms;
+    StandardUpdaterController controller(true, &gentle, &gentle, f.app, options);
+    ASSERT_NE(controller.updater(), nullptr);
+    controller.updater()->setAutomaticallyChecksForUpdates(true);
+    ASSERT_TRUE(runUntil([&] { return !gentle.calls.empty(); }));
+    EXPECT_EQ(gentle.calls, std::vector<std::string>{"will show quietly, scheduled"});
+    EXPECT_EQ(controller.userDriver().window(), nullptr) << "no window for a scheduled find";
+
+    controller.checkForUpdates();
+    EXPECT_EQ(gentle.calls.back(), "attention");
+    QDialog* window = controller.userDriver().window();
+    ASSERT_NE(window, nullptr);
+    // "Remind Me Later" ends the cycle and closes the window.
+    for (QPushButton* button : window->findChildren<QPushButton*>()) {
+        if (button->text() == "Remind Me Later") {
+            button->click();
+        }
+    }
+    ASSERT_TRUE(runUntil([&] { return gentle.calls.back() == "finish"; }));
+    EXPECT_EQ(controller.userDriver().window(), nullptr);
+    EXPECT_FALSE(controller.updater()->sessionInProgress());
+    EXPECT_EQ(f.build(), "100");
+}
+
+} // namespace
