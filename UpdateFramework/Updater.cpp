@@ -198,6 +198,19 @@ std::function<void()> Updater::later(Continuation continuation) {
     };
 }
 
+UserDriver::Reply Updater::replyOnce() {
+    auto answered = std::make_shared<bool>(false);
+    auto chosen = std::make_shared<UserUpdateChoice>(UserUpdateChoice::dismiss);
+    auto go = later([this, chosen] { replied(*chosen); });
+    return [answered, chosen, go](UserUpdateChoice choice) {
+        if (!*answered) {
+            *answered = true;
+            *chosen = choice;
+            go();
+        }
+    };
+}
+
 template <typename Result>
 void Updater::runWork(std::function<Result(std::stop_token)> work,
                       std::function<void(Result)> done) {
@@ -258,26 +271,8 @@ void Updater::found(std::optional<AppcastItem> item) {
     }
     cycle_->phase = Cycle::Phase::found;
     cycle_->item = std::move(item);
-    auto reply = std::make_shared<std::function<void()>>();
-    auto answered = std::make_shared<bool>(false);
-    QPointer<Updater> self(this);
-    const uint64_t serial = serial_;
-    UserDriver::Reply choose = [self, serial, answered](UserUpdateChoice choice) {
-        if (*answered || !self) {
-            return;
-        }
-        *answered = true;
-        QMetaObject::invokeMethod(
-            self.data(),
-            [self, serial, choice] {
-                if (self && self->cycle_ && self->serial_ == serial) {
-                    self->replied(choice);
-                }
-            },
-            Qt::QueuedConnection);
-    };
     driver_->showUpdateFound(*cycle_->item, {UserUpdateState::Stage::notDownloaded, userInitiated},
-                             choose);
+                             replyOnce());
     const std::string language = QLocale::system().name().left(2).toStdString();
     if (cycle_ && cycle_->item) {
         if (auto notes = cycle_->item->item.notesFor(language)) {
@@ -416,23 +411,7 @@ void Updater::downloaded() {
 void Updater::prepared(fs::path staged) {
     cycle_->staged = std::move(staged);
     cycle_->phase = Cycle::Phase::ready;
-    auto answered = std::make_shared<bool>(false);
-    QPointer<Updater> self(this);
-    const uint64_t serial = serial_;
-    driver_->showReadyToInstallAndRelaunch([self, serial, answered](UserUpdateChoice choice) {
-        if (*answered || !self) {
-            return;
-        }
-        *answered = true;
-        QMetaObject::invokeMethod(
-            self.data(),
-            [self, serial, choice] {
-                if (self && self->cycle_ && self->serial_ == serial) {
-                    self->replied(choice);
-                }
-            },
-            Qt::QueuedConnection);
-    });
+    driver_->showReadyToInstallAndRelaunch(replyOnce());
 }
 
 void Updater::installChosen() {

@@ -105,6 +105,8 @@ private:
     // A closure that runs continuation later on the main thread, once, and only while
     // the cycle it was made for is still the current one.
     std::function<void()> later(Continuation continuation);
+    // A reply for the current cycle that counts only the first answer.
+    UserDriver::Reply replyOnce();
     // Runs work on the worker thread, then done with its result on the main thread.
     template <typename Result>
     void runWork(std::function<Result(std::stop_token)> work, std::function<void(Result)> done);

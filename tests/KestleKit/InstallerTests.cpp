@@ -59,25 +59,6 @@ const CodeSigner::Key& velmarKey() {
     return key;
 }
 
-// Every entry below root: type, mode bits, link target or content.
-std::map<std::string, std::string> snapshot(const fs::path& root) {
-    std::map<std::string, std::string> entries;
-    std::error_code error;
-    for (auto it = fs::recursive_directory_iterator(root, error);
-         it != fs::recursive_directory_iterator(); it.increment(error)) {
-        struct stat st {};
-        ::lstat(it->path().c_str(), &st);
-        std::string what = std::to_string(st.st_mode) + " ";
-        if (S_ISLNK(st.st_mode)) {
-            what += "link " + fs::read_symlink(it->path()).string();
-        } else if (S_ISREG(st.st_mode)) {
-            what += TempFolder::readText(it->path());
-        }
-        entries[fs::relative(it->path(), root).string()] = what;
-    }
-    return entries;
-}
-
 // A signed app bundle with an executable and a link inside it.
 fs::path makeApp(const fs::path& app, const std::string& identifier = notesID) {
     TempFolder::writeText(app / "Contents/Info.plist", infoPlist(identifier));
@@ -273,7 +254,7 @@ TEST(Installer, HostileDownloadsAndFoldersLeaveNothingBehind) {
         if (c.adjust) {
             c.adjust(request);
         }
-        auto before = snapshot(f.apps);
+        auto before = TempFolder::snapshot(f.apps);
 
         auto result = f.installer.install(request, nullptr);
 
@@ -284,7 +265,7 @@ TEST(Installer, HostileDownloadsAndFoldersLeaveNothingBehind) {
             EXPECT_EQ(result.error(), c.expected);
         }
         EXPECT_EQ(f.server.requestCount(path), c.downloads ? 1u : 0u);
-        EXPECT_EQ(snapshot(f.apps), before);
+        EXPECT_EQ(TempFolder::snapshot(f.apps), before);
         f.expectNoTraces();
     }
 }
@@ -322,7 +303,7 @@ TEST(Installer, BrokenAndCanceledDownloadsLeaveNothingBehind) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault);
         std::stop_source stop;
-        auto before = snapshot(f.apps);
+        auto before = TempFolder::snapshot(f.apps);
         auto result = f.installer.install(
             f.request(c.path, good),
             [&](const UpdateStep& step) {
@@ -334,7 +315,7 @@ TEST(Installer, BrokenAndCanceledDownloadsLeaveNothingBehind) {
         ASSERT_FALSE(result.has_value());
         EXPECT_EQ(result.error(), c.expected);
         EXPECT_EQ(result.error().isCancel(), c.expected.downloadError == DownloadError::canceled());
-        EXPECT_EQ(snapshot(f.apps), before);
+        EXPECT_EQ(TempFolder::snapshot(f.apps), before);
         f.expectNoTraces();
     }
 }

@@ -58,7 +58,8 @@ public:
         reply(false);
     }
     void showUserInitiatedUpdateCheck(Cancellation) override { calls.push_back("check"); }
-    void showUpdateFound(const AppcastItem& item, const UserUpdateState& state, Reply reply) override {
+    void showUpdateFound(const AppcastItem& item, const UserUpdateState& state,
+                         Reply reply) override {
         calls.push_back("found " + item.displayVersionString() + " stage " +
                         std::to_string(static_cast<int>(state.stage)));
         reply(UserUpdateChoice::install);
@@ -105,12 +106,14 @@ public:
     void dismissUpdateInstallation() override { calls.push_back("dismiss"); }
 
     bool shouldPromptForPermissionToCheckForUpdates(Updater&) override { return false; }
-    void didFinishUpdateCycle(Updater&, UpdateCheck, const std::optional<PlatformError>& error) override {
+    void didFinishUpdateCycle(Updater&, UpdateCheck,
+                              const std::optional<PlatformError>& error) override {
         calls.push_back("finished");
         finished = true;
         finishedWith = error;
     }
-    bool shouldPostponeRelaunchForUpdate(Updater&, const AppcastItem&, std::function<void()> install) override {
+    bool shouldPostponeRelaunchForUpdate(Updater&, const AppcastItem&,
+                                         std::function<void()> install) override {
         calls.push_back("postpone?");
         if (!postpone) {
             return false;
@@ -135,18 +138,21 @@ struct Fixture {
         fs::permissions(state, fs::perms::owner_all);
         ::setenv("KESTLE_DISKUTIL_STATE", state.c_str(), 1);
         AppBundleMaker::make(app, {.feedURL = server.url("/appcast.xml")});
-        AppBundleMaker::make(temp / "new/Notes.app",
-                             {.build = "101", .version = "1.1", .feedURL = server.url("/appcast.xml")});
+        AppBundleMaker::make(
+            temp / "new/Notes.app",
+            {.build = "101", .version = "1.1", .feedURL = server.url("/appcast.xml")});
         image = AppBundleMaker::image(temp / "new", temp / "new.iso");
         server.serve("/Notes.dmg", image);
-        server.serve("/appcast.xml",
-                     R"(<?xml version="1.0"?><rss xmlns:sparkle="http://example.com/s"><channel><item>)"
-                     "<sparkle:version>101</sparkle:version>"
-                     "<sparkle:shortVersionString>1.1</sparkle:shortVersionString>"
-                     "<description>Faster.</description>"
-                     R"(<enclosure url=")" + server.url("/Notes.dmg") + R"(" length=")" +
-                         std::to_string(image.size()) + R"(" sparkle:edSignature=")" +
-                         TestSigning::shared().sign(image) + R"("/></item></channel></rss>)");
+        server.serve(
+            "/appcast.xml",
+            R"(<?xml version="1.0"?><rss xmlns:sparkle="http://example.com/s"><channel><item>)"
+            "<sparkle:version>101</sparkle:version>"
+            "<sparkle:shortVersionString>1.1</sparkle:shortVersionString>"
+            "<description>Faster.</description>"
+            R"(<enclosure url=")" +
+                server.url("/Notes.dmg") + R"(" length=")" + std::to_string(image.size()) +
+                R"(" sparkle:edSignature=")" + TestSigning::shared().sign(image) +
+                R"("/></item></channel></rss>)");
     }
     ~Fixture() {
         AppBundleMaker::killAll(temp.path());
@@ -182,14 +188,15 @@ TEST(Updater, ACompleteCycleCallsItsDriverInOrder) {
     updater->checkForUpdates(); // a second request only brings the running cycle forward
     ASSERT_TRUE(runUntil([&] { return f.driver.finished; }));
     const std::vector<std::string> expected = {
-        "check",      "focus",     "found 1.1 stage 0", "notes",    "download", "length",
-        "data",       "extracting", "extracted",        "ready",    "postpone?",
-        "installing", "installed",  "dismiss",          "finished"};
+        "check",     "focus",      "found 1.1 stage 0", "notes",     "download",
+        "length",    "data",       "extracting",        "extracted", "ready",
+        "postpone?", "installing", "installed",         "dismiss",   "finished"};
     EXPECT_EQ(f.driver.calls, expected);
     EXPECT_FALSE(f.driver.finishedWith.has_value());
     EXPECT_EQ(f.build(), "101");
     EXPECT_TRUE(fs::is_empty(f.work));
-    EXPECT_EQ(std::distance(fs::directory_iterator(f.app.parent_path()), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(f.app.parent_path()), fs::directory_iterator()),
+              1);
 }
 
 TEST(Updater, APostponedInstallWaitsForItsOwner) {
@@ -217,20 +224,25 @@ TEST(Updater, RefusesToStartWithoutWhatACycleNeeds) {
         std::string key;
         int64_t code;
     };
-    for (const Case& c : {Case{"no feed", "", TestSigning::shared().publicKeyBase64(), UpdaterError::invalidFeedURL},
-                          Case{"ftp feed", "ftp://example.com/a.xml", TestSigning::shared().publicKeyBase64(),
-                               UpdaterError::invalidFeedURL},
-                          Case{"no key", "https://example.com/a.xml", "", UpdaterError::noPublicKey},
-                          Case{"key with a line break", "https://example.com/a.xml",
-                               TestSigning::shared().publicKeyBase64() + "\n", UpdaterError::noPublicKey}}) {
+    for (const Case& c :
+         {Case{"no feed", "", TestSigning::shared().publicKeyBase64(),
+               UpdaterError::invalidFeedURL},
+          Case{"ftp feed", "ftp://example.com/a.xml", TestSigning::shared().publicKeyBase64(),
+               UpdaterError::invalidFeedURL},
+          Case{"no key", "https://example.com/a.xml", "", UpdaterError::noPublicKey},
+          Case{"key with a line break", "https://example.com/a.xml",
+               TestSigning::shared().publicKeyBase64() + "\n", UpdaterError::noPublicKey}}) {
         SCOPED_TRACE(c.name);
         fs::path app = temp / (std::string(c.name) + ".app");
         TempFolder::writeText(app / "Contents/Info.plist",
                               R"(<?xml version="1.0"?><plist version="1.0"><dict>)"
                               "<key>CFBundleIdentifier</key><string>com.velmar.Notes</string>"
                               "<key>CFBundleVersion</key><string>1</string>"
-                              "<key>SUFeedURL</key><string>" + c.feed + "</string>"
-                              "<key>SUPublicEDKey</key><string>" + c.key + "</string></dict></plist>");
+                              "<key>SUFeedURL</key><string>" +
+                                  c.feed +
+                                  "</string>"
+                                  "<key>SUPublicEDKey</key><string>" +
+                                  c.key + "</string></dict></plist>");
         auto bundle = *Bundle::open(app);
         Updater updater(bundle, bundle, &driver, &driver);
         auto started = updater.startUpdater();
@@ -247,7 +259,8 @@ TEST(Updater, ReleasedMidDownloadLeavesNothingBehind) {
     ASSERT_TRUE(updater->startUpdater());
     updater->checkForUpdates();
     ASSERT_TRUE(runUntil([&] {
-        return std::find(f.driver.calls.begin(), f.driver.calls.end(), "data") != f.driver.calls.end();
+        return std::find(f.driver.calls.begin(), f.driver.calls.end(), "data") !=
+               f.driver.calls.end();
     }));
     updater.reset();
     EXPECT_TRUE(fs::is_empty(f.work));

@@ -90,8 +90,8 @@ private:
 struct Fixture {
     TempFolder temp;
     Recorder recorder;
-    std::shared_ptr<Installer> installer = std::make_shared<Installer>(Installer{
-        .key = TestSigning::shared().key(), .work = temp / "work"});
+    std::shared_ptr<Installer> installer = std::make_shared<Installer>(
+        Installer{.key = TestSigning::shared().key(), .work = temp / "work", .anchors = {}});
     Url folder = Url::fromPath((temp / "Applications").string());
 
     Fixture() { fs::create_directories(temp / "Applications"); }
@@ -105,12 +105,14 @@ TEST(InstallJob, EndsAtOnceWhenItCannotBegin) {
         bool download;
         UpdateFailure::Kind expected;
     };
-    for (const Case& c : {Case{"no folder", false, true, true, UpdateFailure::Kind::outsideTestFolder},
-                          Case{"no key", true, false, true, UpdateFailure::Kind::signature},
-                          Case{"no download", true, true, false, UpdateFailure::Kind::damaged}}) {
+    for (const Case& c :
+         {Case{"no folder", false, true, true, UpdateFailure::Kind::outsideTestFolder},
+          Case{"no key", true, false, true, UpdateFailure::Kind::signature},
+          Case{"no download", true, true, false, UpdateFailure::Kind::damaged}}) {
         SCOPED_TRACE(c.name);
         Fixture f;
-        InstallJob job(entryWithDownload(c.download), c.folder ? std::optional(f.folder) : std::nullopt,
+        InstallJob job(entryWithDownload(c.download),
+                       c.folder ? std::optional(f.folder) : std::nullopt,
                        c.installer ? f.installer : nullptr, f.recorder.handlers());
         job.start();
         EXPECT_EQ(f.recorder.ends,
@@ -121,7 +123,8 @@ TEST(InstallJob, EndsAtOnceWhenItCannotBegin) {
 
 TEST(InstallJob, ProgressReachesTheQueueOncePerWholePercent) {
     Fixture f;
-    f.installer->fetch = [](const Url&, const fs::path&, uint64_t, const kestle::Download::Progress& progress,
+    f.installer->fetch = [](const Url&, const fs::path&, uint64_t,
+                            const kestle::Download::Progress& progress,
                             std::stop_token) -> std::expected<void, DownloadError> {
         for (uint64_t i = 1; i <= 10'000; ++i) {
             progress(i, 10'000);
@@ -132,8 +135,8 @@ TEST(InstallJob, ProgressReachesTheQueueOncePerWholePercent) {
     job.start();
     EXPECT_TRUE(f.recorder.ends.empty()) << "the end comes through the event loop";
     ASSERT_TRUE(runUntil([&] { return !f.recorder.ends.empty(); }));
-    EXPECT_EQ(f.recorder.ends,
-              std::vector{UpdateOutcome::failed(UpdateFailure::of(UpdateFailure::Kind::connection))});
+    EXPECT_EQ(f.recorder.ends, std::vector{UpdateOutcome::failed(
+                                   UpdateFailure::of(UpdateFailure::Kind::connection))});
     const size_t downloads = f.recorder.count(UpdateStep::Kind::downloading);
     EXPECT_LE(downloads, 101u);
     EXPECT_GE(downloads, 100u);
@@ -149,7 +152,8 @@ TEST(InstallJob, CancelStopsTheDownloadButNotTheChecks) {
     {
         SCOPED_TRACE("while downloading");
         Fixture f;
-        f.installer->fetch = [](const Url&, const fs::path&, uint64_t, const kestle::Download::Progress& progress,
+        f.installer->fetch = [](const Url&, const fs::path&, uint64_t,
+                                const kestle::Download::Progress& progress,
                                 std::stop_token stop) -> std::expected<void, DownloadError> {
             progress(1, 100);
             while (!stop.stop_requested()) {
@@ -170,13 +174,15 @@ TEST(InstallJob, CancelStopsTheDownloadButNotTheChecks) {
         Fixture f;
         std::promise<void> release;
         std::shared_future<void> released = release.get_future().share();
-        f.installer->fetch = [](const Url&, const fs::path& file, uint64_t, const kestle::Download::Progress&,
+        f.installer->fetch = [](const Url&, const fs::path& file, uint64_t,
+                                const kestle::Download::Progress&,
                                 std::stop_token) -> std::expected<void, DownloadError> {
             TempFolder::writeText(file, payload);
             return {};
         };
-        f.installer->images.attach = [released](const Url&, const Url&)
-            -> std::expected<kestle::AttachedImage, kestle::DiskImageError> {
+        f.installer->images.attach =
+            [released](const Url&,
+                       const Url&) -> std::expected<kestle::AttachedImage, kestle::DiskImageError> {
             released.wait();
             return std::unexpected(kestle::DiskImageError::attachFailed("not an image"));
         };
@@ -186,8 +192,8 @@ TEST(InstallJob, CancelStopsTheDownloadButNotTheChecks) {
         job.cancel();
         release.set_value();
         ASSERT_TRUE(runUntil([&] { return !f.recorder.ends.empty(); }));
-        EXPECT_EQ(f.recorder.ends,
-                  std::vector{UpdateOutcome::failed(UpdateFailure::of(UpdateFailure::Kind::damaged))});
+        EXPECT_EQ(f.recorder.ends, std::vector{UpdateOutcome::failed(
+                                       UpdateFailure::of(UpdateFailure::Kind::damaged))});
         EXPECT_FALSE(LogCapture::contains("canceled by the user"));
         EXPECT_TRUE(LogCapture::contains("notes: downloaded, checking"));
         EXPECT_TRUE(LogCapture::contains("notes: stopped: attach("));
@@ -197,7 +203,8 @@ TEST(InstallJob, CancelStopsTheDownloadButNotTheChecks) {
 TEST(InstallJob, AReleasedJobFinishesSilently) {
     Fixture f;
     std::atomic<bool> fetched = false;
-    f.installer->fetch = [&](const Url&, const fs::path&, uint64_t, const kestle::Download::Progress&,
+    f.installer->fetch = [&](const Url&, const fs::path&, uint64_t,
+                             const kestle::Download::Progress&,
                              std::stop_token) -> std::expected<void, DownloadError> {
         std::this_thread::sleep_for(50ms);
         fetched = true;

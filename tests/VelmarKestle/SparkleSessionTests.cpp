@@ -48,23 +48,6 @@ UpdateOutcome failed(Fail kind) {
     return UpdateOutcome::failed(UpdateFailure::of(kind));
 }
 
-// Every entry below root with its mode and content: "untouched" means equal snapshots.
-std::map<std::string, std::string> snapshot(const fs::path& root) {
-    std::map<std::string, std::string> entries;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        struct stat st {};
-        ::lstat(entry.path().c_str(), &st);
-        std::string what = std::to_string(st.st_mode) + " ";
-        if (S_ISLNK(st.st_mode)) {
-            what += fs::read_symlink(entry.path()).string();
-        } else if (S_ISREG(st.st_mode)) {
-            what += TempFolder::readText(entry.path());
-        }
-        entries[fs::relative(entry.path(), root).string()] = what;
-    }
-    return entries;
-}
-
 std::string appcast(const std::string& items) {
     return R"(<?xml version="1.0"?><rss version="2.0" xmlns:sparkle="http://example.com/sparkle">)"
            "<channel><title>Notes</title>" +
@@ -105,8 +88,9 @@ struct Fixture {
                                    .version = "1.0",
                                    .feedURL = server.url("/appcast.xml"),
                                    .refusesQuit = refusesQuit});
-        AppBundleMaker::make(temp / "new/Notes.app",
-                             {.build = "101", .version = "1.1", .feedURL = server.url("/appcast.xml")});
+        AppBundleMaker::make(
+            temp / "new/Notes.app",
+            {.build = "101", .version = "1.1", .feedURL = server.url("/appcast.xml")});
         image = AppBundleMaker::image(temp / "new", temp / "new.iso");
         server.serve("/Notes.dmg", image);
     }
@@ -140,8 +124,8 @@ struct Fixture {
     }
 
     // Runs one session to its end; the session is released afterwards, as the queue does.
-    std::optional<UpdateOutcome> run(const std::function<void(SparkleSession&, const UpdateStep&)>&
-                                         onStep = {}) {
+    std::optional<UpdateOutcome>
+    run(const std::function<void(SparkleSession&, const UpdateStep&)>& onStep = {}) {
         auto job = session(kestle::test::notesEntry(app.string()));
         SparkleSession* raw = job.get();
         recorder.onStep = [raw, onStep](const UpdateStep& step) {
@@ -255,17 +239,16 @@ TEST(SparkleSessionCycle, FailuresLeaveTheInstalledAppUntouched) {
         {"information only",
          [](Fixture& f) { f.server.serve("/appcast.xml", appcast(item("101", "1.1", ""))); },
          failed(Fail::informationOnly)},
-        {"feed server error",
-         [](Fixture& f) { f.server.respond("/appcast.xml", 500); },
+        {"feed server error", [](Fixture& f) { f.server.respond("/appcast.xml", 500); },
          failed(Fail::connection)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Fixture fixture;
         c.arrange(fixture);
-        const auto before = snapshot(fixture.app);
+        const auto before = TempFolder::snapshot(fixture.app);
         EXPECT_EQ(fixture.run(), c.expected);
-        EXPECT_EQ(snapshot(fixture.app), before);
+        EXPECT_EQ(TempFolder::snapshot(fixture.app), before);
         fixture.expectNoTraces();
     }
 }
@@ -274,7 +257,7 @@ TEST(SparkleSessionCycle, UserCancelDuringTheDownloadEndsCanceled) {
     Fixture fixture;
     fixture.offerGood();
     fixture.server.pauseMidway("/Notes.dmg", fixture.image, fixture.image.size() / 3, 20s);
-    const auto before = snapshot(fixture.app);
+    const auto before = TempFolder::snapshot(fixture.app);
     bool canceled = false;
     auto outcome = fixture.run([&](SparkleSession& session, const UpdateStep& step) {
         if (step.kind == UpdateStep::Kind::downloading && step.received > 0 && !canceled) {
@@ -284,7 +267,7 @@ TEST(SparkleSessionCycle, UserCancelDuringTheDownloadEndsCanceled) {
     });
     EXPECT_TRUE(canceled);
     EXPECT_EQ(outcome, UpdateOutcome::canceled());
-    EXPECT_EQ(snapshot(fixture.app), before);
+    EXPECT_EQ(TempFolder::snapshot(fixture.app), before);
     fixture.expectNoTraces();
 }
 

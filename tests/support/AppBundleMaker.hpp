@@ -67,7 +67,8 @@ struct AppBundleMaker {
     }
 
     // An ISO image of folder, as bytes.
-    static std::string image(const std::filesystem::path& folder, const std::filesystem::path& file) {
+    static std::string image(const std::filesystem::path& folder,
+                             const std::filesystem::path& file) {
         auto made = Command::run(KESTLE_MAKE_DISK_IMAGE, {folder.string(), file.string()});
         if (!made || made->status != 0) {
             throw std::runtime_error("make-disk-image failed");

@@ -3,7 +3,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
+
+#include <sys/stat.h>
 
 #include <stdlib.h>
 
@@ -36,6 +39,26 @@ public:
     static std::string readText(const std::filesystem::path& file) {
         std::ifstream in(file, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    // Every entry below root with its mode and its content or link target: equal
+    // snapshots mean an untouched tree.
+    static std::map<std::string, std::string> snapshot(const std::filesystem::path& root) {
+        std::map<std::string, std::string> entries;
+        std::error_code error;
+        for (auto it = std::filesystem::recursive_directory_iterator(root, error);
+             it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+            struct stat st {};
+            ::lstat(it->path().c_str(), &st);
+            std::string what = std::to_string(st.st_mode) + " ";
+            if (S_ISLNK(st.st_mode)) {
+                what += "link " + std::filesystem::read_symlink(it->path()).string();
+            } else if (S_ISREG(st.st_mode)) {
+                what += readText(it->path());
+            }
+            entries[std::filesystem::relative(it->path(), root).string()] = what;
+        }
+        return entries;
     }
 
 private:

@@ -8,7 +8,8 @@
 int main() {
     std::error_code error;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error && std::filesystem::exists(exe.parent_path().parent_path() / "Resources/refuses-quit")) {
+    if (!error &&
+        std::filesystem::exists(exe.parent_path().parent_path() / "Resources/refuses-quit")) {
         std::signal(SIGTERM, SIG_IGN);
     }
     for (;;) {
