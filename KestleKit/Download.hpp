@@ -37,8 +37,8 @@ struct DownloadError {
 // "server(404)", "connection", "tooLarge", "canceled", "file": for logs and test messages.
 std::string describe(const DownloadError& error);
 
-// Fetches one file over http(s) into a local file. No instances: all state of a
-// transfer lives inside one call of run.
+// Fetches one file over http(s), or copies one named by a file: URL, into a local
+// file. No instances: all state of a transfer lives inside one call of run.
 struct Download {
     // Bytes received so far and the announced total (0 when none was announced).
     // Called on the caller's thread, once per block of data; it must not throw.
@@ -52,10 +52,12 @@ struct Download {
         std::chrono::milliseconds timeout{30000};
     };
 
-    // A GET of url that follows redirects. The body streams into a temporary file
-    // beside `file` and is moved into place only when complete, never over an existing
-    // file. On any failure nothing is left at `file` or beside it; the first failure
-    // noticed is the one returned. Blocks until the transfer ends.
+    // A GET of url that follows redirects (to http(s) only), or a read of the regular
+    // file a file: URL names (anything else there, or nothing, is a connection
+    // failure). The body streams into a temporary file beside `file` and is moved into
+    // place only when complete, never over an existing file. On any failure nothing is
+    // left at `file` or beside it; the first failure noticed is the one returned.
+    // Blocks until the transfer ends.
     static std::expected<void, DownloadError> run(const Url& url, const std::filesystem::path& file,
                                                   uint64_t limit, const Progress& progress,
                                                   std::stop_token stop);

@@ -5,6 +5,7 @@
 // The application's log categories, each named "<bundle identifier>.<area>". Messages
 // at the platform's default level go to info, errors to warning, faults to critical.
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
+Q_DECLARE_LOGGING_CATEGORY(lcActions)
 Q_DECLARE_LOGGING_CATEGORY(lcCheck)
 Q_DECLARE_LOGGING_CATEGORY(lcInstall)
 Q_DECLARE_LOGGING_CATEGORY(lcUpdate)

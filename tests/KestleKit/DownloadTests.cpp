@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "LoopbackServer.hpp"
@@ -77,27 +79,37 @@ TEST(DownloadTests, DeliversTheBytesWithRisingProgress) {
                                          });
     });
 
+    TempFolder sources;
+    TempFolder::writeText(sources / "large é.dmg", large);
+    TempFolder::writeText(sources / "exact", exact);
+    TempFolder::writeText(sources / "empty", "");
+    auto local = [&](const char* name) { return Url::fromPath((sources / name).string()).str(); };
+
     struct Case {
         const char* name;
-        const char* path;
+        std::string address;
         uint64_t limit;
         const std::string& bytes;
         uint64_t announced;
     };
     const std::string none;
     const Case cases[] = {
-        {"many reads of binary data", "/large", Download::noLimit, large, large.size()},
-        {"a body of exactly the limit", "/exact", 1000, exact, 1000},
-        {"an empty body", "/empty", 0, none, 0},
-        {"a redirect is followed", "/moved", 1000, exact, 1000},
-        {"no announced length reports 0", "/unannounced", 1000, exact, 0},
+        {"many reads of binary data", server.url("/large"), Download::noLimit, large, large.size()},
+        {"a body of exactly the limit", server.url("/exact"), 1000, exact, 1000},
+        {"an empty body", server.url("/empty"), 0, none, 0},
+        {"a redirect is followed", server.url("/moved"), 1000, exact, 1000},
+        {"no announced length reports 0", server.url("/unannounced"), 1000, exact, 0},
+        {"a local file in many blocks, escaped name", local("large é.dmg"), Download::noLimit,
+         large, large.size()},
+        {"a local file of exactly the limit", local("exact"), 1000, exact, 1000},
+        {"an empty local file", local("empty"), 0, none, 0},
     };
     for (const auto& c : cases) {
         TempFolder folder;
         const auto target = folder / "app.dmg";
         std::vector<Report> reports;
         auto result = Download::run(
-            url(server.url(c.path)), target, c.limit,
+            url(c.address), target, c.limit,
             [&](uint64_t received, uint64_t expected) {
                 reports.push_back({received, expected});
             },
@@ -127,6 +139,11 @@ TEST(DownloadTests, FailuresLeaveTheFolderAsItWas) {
     server.cutShort("/cut", body, 100 * 1024);
     server.pauseMidway("/paused", body, 100 * 1024, 30s);
     server.stall("/stalled", 30s);
+    TempFolder sources;
+    TempFolder::writeText(sources / "1001", std::string(1001, 'x'));
+    ASSERT_EQ(::mkfifo((sources / "fifo").c_str(), 0600), 0);
+    std::filesystem::create_directory(sources / "folder");
+    auto local = [&](const char* name) { return Url::fromPath((sources / name).string()).str(); };
 
     struct Case {
         const char* name;
@@ -150,13 +167,24 @@ TEST(DownloadTests, FailuresLeaveTheFolderAsItWas) {
          DownloadError::connection()},
         {"a refused connection", refusing.url("/body"), Download::noLimit,
          DownloadError::connection()},
-        {"a scheme other than http(s)", "file:///etc/hostname", Download::noLimit,
-         DownloadError::connection()},
+        {"a scheme other than http(s) or file", "ftp" + server.url("/body").substr(4),
+         Download::noLimit, DownloadError::connection()},
         {"a redirect off the web", server.url("/to-disk"), Download::noLimit,
          DownloadError::connection()},
         {"a target that exists", server.url("/body"), Download::noLimit, DownloadError::file(),
          true},
         {"a target folder that does not exist", server.url("/body"), Download::noLimit,
+         DownloadError::file(), false, "absent/app.dmg"},
+        {"a missing local file", local("missing"), Download::noLimit, DownloadError::connection()},
+        {"a FIFO is not waited on", local("fifo"), Download::noLimit, DownloadError::connection()},
+        {"a folder is not a file", local("folder"), Download::noLimit, DownloadError::connection()},
+        {"a local file one byte over the limit", local("1001"), 1000, DownloadError::tooLarge()},
+        // Sized 0 by the kernel, yet it has content: the limit holds while reading.
+        {"a local file larger than it says", "file:///proc/self/maps", 10,
+         DownloadError::tooLarge()},
+        {"a local file onto an existing target", local("1001"), Download::noLimit,
+         DownloadError::file(), true},
+        {"a local file into a folder that does not exist", local("1001"), Download::noLimit,
          DownloadError::file(), false, "absent/app.dmg"},
     };
     for (const auto& c : cases) {
@@ -179,17 +207,23 @@ TEST(DownloadTests, StopTokenCancelsPromptly) {
     server.pauseMidway("/paused", body, 100 * 1024, 30s);
     server.endless("/endless");
 
+    TempFolder sources;
+    TempFolder::writeText(sources / "large", LoopbackServer::generatedBytes(0, 4 * 1024 * 1024));
+    const auto local = Url::fromPath((sources / "large").string()).str();
+
     struct Case {
         const char* name;
-        const char* path;
+        std::string address;
         // When to ask for the stop: before the start, from another thread while the
         // body has paused, or from the progress report itself.
         enum { before, elsewhere, fromProgress } when;
     };
     const Case cases[] = {
-        {"stopped before the start", "/paused", Case::before},
-        {"stopped while the server is silent", "/paused", Case::elsewhere},
-        {"stopped while data pours in", "/endless", Case::fromProgress},
+        {"stopped before the start", server.url("/paused"), Case::before},
+        {"stopped while the server is silent", server.url("/paused"), Case::elsewhere},
+        {"stopped while data pours in", server.url("/endless"), Case::fromProgress},
+        {"a local copy stopped before the start", local, Case::before},
+        {"a local copy stopped midway", local, Case::fromProgress},
     };
     for (const auto& c : cases) {
         TempFolder folder;
@@ -211,8 +245,8 @@ TEST(DownloadTests, StopTokenCancelsPromptly) {
         };
         Download::Options options; // the default time-out must not be what ends it
         const auto start = Clock::now();
-        auto result = Download::run(url(server.url(c.path)), folder / "app.dmg", Download::noLimit,
-                                    progress, stop.get_token(), options);
+        auto result = Download::run(url(c.address), folder / "app.dmg", Download::noLimit, progress,
+                                    stop.get_token(), options);
         EXPECT_LT(Clock::now() - start, 2s) << c.name;
         EXPECT_EQ(outcome(result), "canceled") << c.name;
         EXPECT_TRUE(contents(folder.path()).empty()) << c.name;

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "LogCapture.hpp"
 #include "SessionTestSupport.hpp"
 #include "TempFolder.hpp"
 #include "TestSigning.hpp"
@@ -23,6 +24,7 @@ using kestle::UpdateOutcome;
 using kestle::UpdateStep;
 using kestle::Url;
 using kestle::app::InstallJob;
+using kestle::test::LogCapture;
 using kestle::test::Recorder;
 using kestle::test::runUntil;
 using kestle::test::TempFolder;
@@ -51,41 +53,6 @@ AppEntry entryWithDownload(bool download = true) {
     entry.latest = latest;
     return entry;
 }
-
-// The log lines of the "install" category while it lives.
-class LogCapture {
-public:
-    LogCapture() {
-        std::lock_guard lock(mutex());
-        lines().clear();
-        previous_ = qInstallMessageHandler(&LogCapture::handle);
-    }
-    ~LogCapture() { qInstallMessageHandler(previous_); }
-    static bool contains(const std::string& text) {
-        std::lock_guard lock(mutex());
-        for (const std::string& line : lines()) {
-            if (line.find(text) != std::string::npos) {
-                return true;
-            }
-        }
-        return false;
-    }
-
-private:
-    static void handle(QtMsgType, const QMessageLogContext&, const QString& message) {
-        std::lock_guard lock(mutex());
-        lines().push_back(message.toStdString());
-    }
-    static std::mutex& mutex() {
-        static std::mutex m;
-        return m;
-    }
-    static std::vector<std::string>& lines() {
-        static std::vector<std::string> l;
-        return l;
-    }
-    QtMessageHandler previous_ = nullptr;
-};
 
 struct Fixture {
     TempFolder temp;

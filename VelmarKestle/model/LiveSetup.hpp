@@ -1,0 +1,42 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "Configuration.hpp"
+#include "Installer.hpp"
+#include "PreferenceStore.hpp"
+#include "Setup.hpp"
+#include "Updater.hpp"
+
+namespace kestle::app {
+
+// The setup the running application uses: the real checker, scan, installer, update
+// sessions and trash, configured from the application's Info.plist.
+struct LiveSetup {
+    struct Places {
+        std::filesystem::path cache; // the checker's cache folder; empty: none
+        std::string diskTool;        // empty: the disk-image tool built with the application
+        std::filesystem::path work;  // empty: the system's temporary folder
+    };
+
+    // The user's cache folder for this application (XDG cache home + bundle identifier).
+    static Places standardPlaces(const Configuration& config);
+    // The preferences file: XDG config home/VelmarKestle/<bundle identifier>.plist.
+    static std::filesystem::path preferencesFile(const Configuration& config);
+
+    // Logs the configuration errors once (categories "check" and "install").
+    static Setup make(const Configuration& config, std::shared_ptr<PreferenceStore> defaults,
+                      const Places& places);
+
+    // The installer for this configuration; nothing without an update key.
+    static std::shared_ptr<const Installer> installer(const Configuration& config,
+                                                      const Places& places);
+    // What the update sessions' updaters are given.
+    static framework::Updater::Options updaterOptions(const Configuration& config,
+                                                      const Places& places);
+};
+
+} // namespace kestle::app

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "AppTrash.hpp"
+#include "CheckResult.hpp"
+#include "InstalledApp.hpp"
+#include "PreferenceStore.hpp"
+#include "UpdateQueue.hpp"
+#include "UpdateScope.hpp"
+#include "Url.hpp"
+
+namespace kestle::app {
+
+using Clock = std::chrono::system_clock;
+
+// Everything the model depends on, so that it runs against fakes in tests. The
+// application's own value comes from LiveSetup.
+struct Setup {
+    // One check; none makes every check end without a catalog (invalid). Any thread.
+    std::function<CheckResult()> checker;
+    std::optional<Url> catalogURL; // also the base of icon URLs
+    bool isSample = false;         // the catalog is the built-in sample
+    // The installed-apps scan; any thread.
+    std::function<std::map<std::string, InstalledApp>(const std::set<std::string>& bundleIDs)>
+        scanInstalled;
+    std::function<Clock::time_point()> now = [] { return Clock::now(); }; // any thread
+    std::shared_ptr<PreferenceStore> defaults;                            // "layout", "lastCheck"
+    UpdateScope scope;
+    UpdateQueue::MakeSession makeSession;
+    bool termsAccepted = false;
+    std::shared_ptr<PreferenceStore> ledgerDefaults; // "alerts"
+    std::function<bool()> notifiesUpdates = [] { return true; };
+    std::function<bool()> isFrontmost = [] { return false; };
+    std::optional<AppTrash> trash;
+};
+
+} // namespace kestle::app
