@@ -124,7 +124,8 @@ void largeCycle() {
                         {"description", {{"en", "Description"}}},
                         {"status", "released"},
                         {"feed", server.url("/feeds/" + id + ".xml")},
-                        {"icon", id + ".png"}});
+                        {"icon", id + ".png"},
+                        {"minimumSystem", "12.0"}});
         // A third of them installed, at an older build.
         if (i % 3 == 0) {
             test::TempFolder::writeText(

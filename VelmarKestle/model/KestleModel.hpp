@@ -52,6 +52,9 @@ public:
     explicit KestleModel(Setup setup, QObject* parent = nullptr);
     ~KestleModel() override;
 
+    // The application's one model, made from the live setup on first use (main thread).
+    static KestleModel& shared();
+
     // The current terms were accepted in these preferences.
     static bool hasAcceptedCurrentTerms(const PreferenceStore* defaults);
     // The language of catalog texts and release notes: "en" or "it" from the user's

@@ -10,6 +10,7 @@
 #include "KestleModel.hpp"
 #include "Logging.hpp"
 #include "SparkleSession.hpp"
+#include "StandardUpdaterController.hpp"
 #include "SystemInfo.hpp"
 #include "WebSource.hpp"
 
@@ -30,6 +31,32 @@ fs::path LiveSetup::preferencesFile(const Configuration& config) {
     const QString home = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     const std::string name = config.bundleID.empty() ? bundleIdentifier : config.bundleID;
     return fs::path(home.toStdString()) / "VelmarKestle" / (name + ".plist");
+}
+
+std::shared_ptr<PreferenceStore> LiveSetup::preferences(const Configuration& config) {
+    auto store = std::make_shared<FilePreferences>(preferencesFile(config));
+    if (const auto& aside = store->keptAside()) {
+        qCWarning(lcApp, "Preferences could not be read; kept aside as %s, starting empty",
+                  aside->c_str());
+    }
+    return store;
+}
+
+Configuration LiveSetup::current() {
+    if (auto bundle = framework::StandardUpdaterController::mainBundle()) {
+        return Configuration::read(*bundle);
+    }
+    return Configuration::read(KESTLE_BUILT_BUNDLE);
+}
+
+KestleModel& KestleModel::shared() {
+    static KestleModel* model = [] {
+        const Configuration config = LiveSetup::current();
+        return new KestleModel(LiveSetup::make(config, LiveSetup::preferences(config),
+                                               LiveSetup::standardPlaces(config)),
+                               QCoreApplication::instance());
+    }();
+    return *model;
 }
 
 std::shared_ptr<const Installer> LiveSetup::installer(const Configuration& config,

@@ -27,6 +27,13 @@ struct LiveSetup {
     // The preferences file: XDG config home/VelmarKestle/<bundle identifier>.plist.
     static std::filesystem::path preferencesFile(const Configuration& config);
 
+    // The user's preferences file, opened; an unreadable one is kept aside with a warning.
+    static std::shared_ptr<PreferenceStore> preferences(const Configuration& config);
+
+    // The configuration of the running application: its own bundle, else the bundle the
+    // build made (running a program straight from the build folder).
+    static Configuration current();
+
     // Logs the configuration errors once (categories "check" and "install").
     static Setup make(const Configuration& config, std::shared_ptr<PreferenceStore> defaults,
                       const Places& places);

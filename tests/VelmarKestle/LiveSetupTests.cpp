@@ -123,3 +123,29 @@ TEST(LiveSetup, WithoutAnUpdateKeyInstallsAreRefusedButUpdatesStillRun) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(LiveSetup, UnreadablePreferencesAreKeptAsideWithAWarning) {
+    LogCapture log;
+    TempFolder temp;
+    ::setenv("XDG_CONFIG_HOME", (temp / "config").c_str(), 1);
+    Configuration config;
+    config.bundleID = "com.velmar.VelmarKestle";
+    const fs::path file = LiveSetup::preferencesFile(config);
+    EXPECT_EQ(file, temp / "config/VelmarKestle/com.velmar.VelmarKestle.plist");
+    TempFolder::writeText(file, "not a property list");
+    auto store = LiveSetup::preferences(config);
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_TRUE(log.contains("Preferences could not be read; kept aside as"));
+    EXPECT_FALSE(store->string("layout"));
+    store->set("layout", std::string("table"));
+    EXPECT_EQ(kestle::FilePreferences(file).string("layout"), "table");
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(file.parent_path())) {
+        ++files;
+    }
+    EXPECT_EQ(files, 2u) << "the unreadable file is kept beside the new one";
+}
+
+} // namespace
