@@ -125,6 +125,17 @@ struct Fakes {
     }
 };
 
+// A job that ends as soon as it starts.
+struct EndingSession : kestle::UpdateSession {
+    EndingSession(kestle::UpdateHandlers handlers, UpdateOutcome outcome)
+        : handlers(std::move(handlers)), outcome(outcome) {}
+    void start() override { handlers.end(outcome); }
+    void cancel() override {}
+    void retryQuit() override {}
+    kestle::UpdateHandlers handlers;
+    UpdateOutcome outcome;
+};
+
 bool runCheck(KestleModel& model, CheckReason reason) {
     bool done = false;
     model.check(reason, [&] { done = true; });
@@ -356,15 +367,7 @@ TEST(KestleModel, BannersAreDismissedOnlyByTheirOwnId) {
     kestle::app::Setup setup = fakes.setup();
     setup.scope = kestle::UpdateScope{{Url::fromPath("/Applications")}};
     setup.makeSession = [](const AppEntry&, kestle::JobKind, kestle::UpdateHandlers handlers) {
-        struct Ends : kestle::UpdateSession {
-            kestle::UpdateHandlers handlers;
-            void start() override { handlers.end(UpdateOutcome::noUpdate()); }
-            void cancel() override {}
-            void retryQuit() override {}
-        };
-        auto session = std::make_unique<Ends>();
-        session->handlers = std::move(handlers);
-        return session;
+        return std::make_unique<EndingSession>(std::move(handlers), UpdateOutcome::noUpdate());
     };
     KestleModel model(std::move(setup));
     ASSERT_TRUE(runCheck(model, CheckReason::user));
@@ -393,18 +396,9 @@ TEST(KestleModel, RetryOfAFailedInstallThatWasInstalledMeanwhileClearsIt) {
     setup.makeSession = [&sessions](const AppEntry&, kestle::JobKind,
                                     kestle::UpdateHandlers handlers) {
         ++sessions;
-        struct Fails : kestle::UpdateSession {
-            kestle::UpdateHandlers handlers;
-            void start() override {
-                handlers.end(UpdateOutcome::failed(
-                    kestle::UpdateFailure::of(kestle::UpdateFailure::Kind::connection)));
-            }
-            void cancel() override {}
-            void retryQuit() override {}
-        };
-        auto session = std::make_unique<Fails>();
-        session->handlers = std::move(handlers);
-        return session;
+        return std::make_unique<EndingSession>(std::move(handlers),
+                                               UpdateOutcome::failed(kestle::UpdateFailure::of(
+                                                   kestle::UpdateFailure::Kind::connection)));
     };
     KestleModel model(std::move(setup));
     ASSERT_TRUE(runCheck(model, CheckReason::user));
