@@ -1,0 +1,20 @@
+#pragma once
+
+#include <filesystem>
+
+#include <QString>
+
+namespace kestle::app {
+
+struct Configuration;
+
+// The application's name from its bundle (CFBundleDisplayName), else "VelmarKestle".
+QString appDisplayName();
+QString appDisplayName(const std::filesystem::path& bundle);
+
+// "2.1 (45)": the short version and the build of the running application, "0.0.0" and
+// "0" where its bundle does not say.
+QString appVersionText();
+QString appVersionText(const Configuration& config);
+
+} // namespace kestle::app

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPainterPath>
+#include <QPalette>
+#include <QRectF>
+#include <QString>
+
+class QPainter;
+
+namespace kestle::app {
+
+// Drawing helpers the views share: the system font at a size in points, the text
+// colours of the palette, and the rounded shapes that stand in for continuous corners.
+class KestleStyle {
+public:
+    // The system font at size points (device-independent pixels), with the weight and
+    // the extra space between letters (tracking) in points.
+    static QFont font(qreal size, QFont::Weight weight, qreal tracking = 0);
+
+    // The primary and secondary label colours of the palette's active group.
+    static QColor primaryText(const QPalette& palette);
+    static QColor secondaryText(const QPalette& palette);
+
+    // A rounded rectangle; the radius is clamped to half the shorter side.
+    static QPainterPath roundedRect(const QRectF& rect, qreal radius);
+    static QPainterPath capsule(const QRectF& rect);
+
+    // The width a one-line text takes, rounded up to whole points.
+    static int textWidth(const QFont& font, const QString& text);
+    // Draws one line in rect with the painter's font, eliding it only when it does not fit.
+    static void drawLine(QPainter& painter, const QRectF& rect, const QString& text,
+                         Qt::Alignment alignment = Qt::AlignCenter);
+
+    // Adds amount to each colour channel, as a brightness adjustment does.
+    static QColor brightened(const QColor& color, qreal amount);
+};
+
+} // namespace kestle::app

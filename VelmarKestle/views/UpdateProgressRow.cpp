@@ -1,0 +1,300 @@
+#include "UpdateProgressRow.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include "KestleButton.hpp"
+#include "KestleModel.hpp"
+#include "KestleProgressBar.hpp"
+#include "KestleStyle.hpp"
+#include "SquareButton.hpp"
+
+namespace kestle::app {
+
+namespace {
+
+constexpr qreal kCompactFont = 12;
+constexpr qreal kRegularFont = 12.5;
+constexpr int kCompactSpacing = 5;
+constexpr int kRegularSpacing = 7;
+constexpr int kControlSpacing = 8;
+constexpr qreal kCancelSymbol = 11;
+
+// One line in the secondary colour that gives up its middle when space runs short,
+// so both the name and the figures at the end stay readable.
+class StatusLine : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    QSize minimumSizeHint() const override {
+        return {fontMetrics().horizontalAdvance(QStringLiteral("…")) * 3, fontMetrics().height()};
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setFont(font());
+        painter.setPen(KestleStyle::secondaryText(palette()));
+        QString shown = fontMetrics().elidedText(text(), Qt::ElideMiddle, width());
+        painter.drawText(rect(), Qt::AlignLeading | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+    }
+};
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+UpdateProgressRow::UpdateProgressRow(KestleModel& model, AppEntry entry, bool compact,
+                                     QWidget* parent)
+    : QWidget(parent), model_(model), entry_(std::move(entry)), compact_(compact),
+      stack_(new QWidget(this)), label_(new StatusLine(stack_)),
+      bar_(new KestleProgressBar(stack_)),
+      //: Button of a job waiting for the app to quit: asks the app to quit once more
+      quitAgain_(new KestleButton(tr("Quit Again"), false, false, this)),
+      cancel_(new SquareButton(QStringLiteral("xmark"), kCancelSymbol, this)) {
+    auto* column = new QVBoxLayout(stack_);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(compact_ ? kCompactSpacing : kRegularSpacing);
+    label_->setFont(KestleStyle::font(compact_ ? kCompactFont : kRegularFont, QFont::Normal));
+    label_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    column->addWidget(label_);
+    column->addWidget(bar_);
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(kControlSpacing);
+    row->addWidget(stack_, 1, Qt::AlignVCenter);
+    row->addWidget(quitAgain_, 0, Qt::AlignVCenter);
+    row->addWidget(cancel_, 0, Qt::AlignVCenter);
+
+    connect(quitAgain_, &QAbstractButton::clicked, this,
+            [this] { model_.queue().retryQuit(entry_.id()); });
+    connect(cancel_, &QAbstractButton::clicked, this,
+            [this] { model_.queue().cancel(entry_.id()); });
+    connect(&model_.queueSignals(), &UpdateQueueSignals::statesChanged, this,
+            &UpdateProgressRow::refresh);
+    connect(&model_.queueSignals(), &UpdateQueueSignals::kindsChanged, this,
+            &UpdateProgressRow::refresh);
+    refresh();
+}
+
+UpdateProgressRow::~UpdateProgressRow() = default;
+
+void UpdateProgressRow::setEntry(AppEntry entry) {
+    entry_ = std::move(entry);
+    refresh();
+}
+
+std::optional<UpdateState> UpdateProgressRow::state() const {
+    return model_.queue().state(entry_.id());
+}
+
+QString UpdateProgressRow::statusText() const {
+    return label_->text();
+}
+
+QAbstractButton* UpdateProgressRow::control() const {
+    if (!quitAgain_->isHidden()) {
+        return quitAgain_;
+    }
+    if (!cancel_->isHidden()) {
+        return cancel_;
+    }
+    return nullptr;
+}
+
+void UpdateProgressRow::refresh() {
+    std::optional<UpdateState> state = this->state();
+    JobKind kind = model_.queue().kind(entry_.id()).value_or(JobKind::update);
+    QString text = state ? UpdateProgressRow::text(entry_, *state, kind, compact_) : QString();
+    label_->setText(text);
+    label_->setToolTip(text);
+    stack_->setAccessibleName(text);
+    bar_->setFraction(state ? barFraction(*state) : 0.0);
+
+    bool waiting = state && state->kind == UpdateState::Kind::active &&
+                   state->step.kind == UpdateStep::Kind::waitingForQuit;
+    bool queued = state && state->kind == UpdateState::Kind::queued;
+    bool cancelable =
+        queued || (state && state->kind == UpdateState::Kind::active && state->step.canCancel());
+    quitAgain_->setVisible(waiting);
+    cancel_->setVisible(cancelable);
+    //: Help of the cancel button of a job that has not started yet
+    QString takeOut = tr("Take Out of the Queue");
+    //: Help of the cancel button of a running download
+    QString cancel = tr("Cancel the Download");
+    cancel_->setToolTip(queued ? takeOut : cancel);
+    cancel_->setAccessibleName(queued ? takeOut : cancel);
+}
+
+std::optional<double> UpdateProgressRow::barFraction(const UpdateState& state) {
+    if (state.kind != UpdateState::Kind::active) {
+        return 0.0;
+    }
+    return state.step.fraction();
+}
+
+QString UpdateProgressRow::text(const AppEntry& entry, const UpdateState& state, JobKind kind,
+                                bool compact) {
+    const QString name = qs(entry.app.name);
+    const QString latest = entry.latest ? qs(entry.latest->version) : QString();
+    const bool install = kind == JobKind::install;
+    if (state.kind == UpdateState::Kind::queued) {
+        if (compact) {
+            //: Status of a job waiting for the one before it
+            return tr("Queued");
+        }
+        if (install) {
+            //: Status of a first install waiting for the jobs before it
+            return tr("Queued after the other apps");
+        }
+        //: Status of an update waiting for the jobs before it
+        return tr("Queued after the other updates");
+    }
+    if (state.kind != UpdateState::Kind::active) {
+        return {};
+    }
+
+    const UpdateStep& step = state.step;
+    switch (step.kind) {
+    case UpdateStep::Kind::downloading: {
+        const QString received = byteCount(step.received);
+        if (step.expected > 0) {
+            const QString expected = byteCount(step.expected);
+            const QString share = percent(step.fraction().value_or(0));
+            if (compact) {
+                //: Download progress: the percentage and the download's size
+                return tr("%1 of %2").arg(share, expected);
+            }
+            if (install) {
+                //: First install's download progress: received size, total size, percentage
+                return tr("Downloading: %1 of %2 · %3").arg(received, expected, share);
+            }
+            //: Update's download progress: the new version, received and total size,
+            //: percentage
+            return tr("Downloading %1: %2 of %3 · %4").arg(latest, received, expected, share);
+        }
+        if (compact) {
+            //: Download of unknown size
+            return tr("Downloading…");
+        }
+        if (install) {
+            //: First install's download of unknown size: the size received so far
+            return tr("Downloading: %1").arg(received);
+        }
+        //: Update's download of unknown size: the new version, the size received so far
+        return tr("Downloading %1: %2").arg(latest, received);
+    }
+    case UpdateStep::Kind::installing:
+    case UpdateStep::Kind::waitingForQuit:
+        if (compact) {
+            if (step.kind == UpdateStep::Kind::waitingForQuit) {
+                //: The app being updated has not quit yet: its name
+                return tr("%1 is still open").arg(name);
+            }
+            if (install) {
+                //: A first install copies the app into place
+                return tr("Installing…");
+            }
+            //: The app is being replaced with the new version
+            return tr("Replacing…");
+        }
+        if (install) {
+            //: A first install copies the app into the Applications folder: its name
+            return tr("Moving %1 to Applications…").arg(name);
+        }
+        if (step.kind == UpdateStep::Kind::waitingForQuit) {
+            //: The app being updated has not quit yet: its name
+            return tr("%1 hasn’t quit yet.").arg(name);
+        }
+        if (step.closesApp) {
+            //: The running app quits, is replaced and reopens: its name
+            return tr("Quitting %1, replacing it and opening it again…").arg(name);
+        }
+        //: The app is being replaced: its name and the new version
+        return tr("Replacing %1 with %2…").arg(name, latest);
+    case UpdateStep::Kind::checking:
+        if (compact) {
+            //: The job has started and looks for the update
+            return tr("Preparing…");
+        }
+        if (install) {
+            //: A first install has started
+            return tr("Preparing the download…");
+        }
+        //: An update has started and reads the app's feed: the new version
+        return tr("Preparing the update to %1…").arg(latest);
+    case UpdateStep::Kind::verifying:
+        if (compact) {
+            //: The download's signature is being checked
+            return tr("Checking Signature…");
+        }
+        //: The download's signature by the maker is being checked
+        return tr("Checking velmar’s signature…");
+    }
+    return {};
+}
+
+QString UpdateProgressRow::byteCount(uint64_t bytes) {
+    // Sizes past the signed 64-bit range are clamped, as the platform's formatter does.
+    const uint64_t count =
+        std::min<uint64_t>(bytes, static_cast<uint64_t>(std::numeric_limits<int64_t>::max()));
+    const QLocale locale;
+    if (count == 0) {
+        //: A file size of nothing
+        return tr("Zero KB");
+    }
+    if (count == 1) {
+        //: A file size of one byte
+        return tr("1 byte");
+    }
+    if (count < 1000) {
+        //: A file size under a kilobyte
+        return tr("%1 bytes").arg(locale.toString(static_cast<qulonglong>(count)));
+    }
+    // Decimal units, with more fraction digits the larger the unit (none for KB, one
+    // for MB, two beyond), trailing zeros dropped.
+    const std::array<QString, 6> units = {//: Kilobytes
+                                          tr("%1 KB"),
+                                          //: Megabytes
+                                          tr("%1 MB"),
+                                          //: Gigabytes
+                                          tr("%1 GB"),
+                                          //: Terabytes
+                                          tr("%1 TB"),
+                                          //: Petabytes
+                                          tr("%1 PB"),
+                                          //: Exabytes
+                                          tr("%1 EB")};
+    double value = static_cast<double>(count);
+    for (size_t unit = 0; unit < units.size(); ++unit) {
+        value /= 1000;
+        const int digits = unit == 0 ? 0 : unit == 1 ? 1 : 2;
+        const double scale = std::pow(10.0, digits);
+        const double rounded = std::round(value * scale) / scale;
+        if (rounded < 1000 || unit + 1 == units.size()) {
+            return units[unit].arg(locale.toString(rounded, 'f', QLocale::FloatingPointShortest));
+        }
+    }
+    return {};
+}
+
+QString UpdateProgressRow::percent(double fraction) {
+    const double share = fraction >= 0 ? std::min(fraction, 1.0) : 0.0;
+    const QLocale locale;
+    // Halves round to even, as the platform's percent style does.
+    const int whole = static_cast<int>(std::nearbyint(share * 100));
+    return locale.toString(whole) + locale.percent();
+}
+
+} // namespace kestle::app

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include <QString>
+#include <QWidget>
+
+#include "AppEntry.hpp"
+#include "UpdateSession.hpp"
+#include "UpdateState.hpp"
+
+class QAbstractButton;
+class QLabel;
+
+namespace kestle::app {
+
+class KestleButton;
+class KestleModel;
+class KestleProgressBar;
+class SquareButton;
+
+// A queued or running job of one app: a status line over a progress bar, and beside
+// them the one control the step allows (cancel, or ask the app to quit again). It
+// follows the app's state in the model's queue and acts through that queue.
+class UpdateProgressRow : public QWidget {
+    Q_OBJECT
+
+public:
+    UpdateProgressRow(KestleModel& model, AppEntry entry, bool compact, QWidget* parent = nullptr);
+    ~UpdateProgressRow() override;
+
+    // A refreshed entry (name, versions) for the same app.
+    void setEntry(AppEntry entry);
+    const AppEntry& entry() const { return entry_; }
+    bool isCompact() const { return compact_; }
+    // The app's state in the queue; nothing once the job has left it.
+    std::optional<UpdateState> state() const;
+
+    QString statusText() const;
+    KestleProgressBar* progressBar() const { return bar_; }
+    // The control shown beside the text, or nothing while installing or verifying.
+    QAbstractButton* control() const;
+
+    // The status line for a queued or active job; empty for other states.
+    static QString text(const AppEntry& entry, const UpdateState& state, JobKind kind,
+                        bool compact);
+    // What the bar shows: the download's share, nothing (stripes) for other steps of a
+    // running job, 0 while queued.
+    static std::optional<double> barFraction(const UpdateState& state);
+    // A file size in decimal units ("1.2 MB", "Zero KB").
+    static QString byteCount(uint64_t bytes);
+    // A share of 0...1 as a whole percentage in the current locale.
+    static QString percent(double fraction);
+
+private:
+    void refresh();
+
+    KestleModel& model_;
+    AppEntry entry_;
+    bool compact_;
+    QWidget* stack_;
+    QLabel* label_;
+    KestleProgressBar* bar_;
+    KestleButton* quitAgain_;
+    SquareButton* cancel_;
+};
+
+} // namespace kestle::app
