@@ -1,5 +1,7 @@
 #include "PropertyList.hpp"
 
+#include <cstring>
+
 #include <array>
 #include <cstdint>
 #include <utility>
@@ -166,8 +168,13 @@ std::optional<PropertyList> PropertyList::parse(std::string_view bytes) {
     }
     try {
         auto length = static_cast<uint32_t>(bytes.size());
-        bool bounded = plist_is_binary(bytes.data(), length) ? binaryPlistIsBounded(bytes)
-                                                             : xmlPlistIsBounded(bytes);
+        const bool binary = plist_is_binary(bytes.data(), length);
+        // XML has no NUL character; libplist's reader would record text lengths that
+        // run past the NUL it stops copying at, and later readers overrun.
+        if (!binary && bytes.find('\0') != std::string_view::npos) {
+            return std::nullopt;
+        }
+        bool bounded = binary ? binaryPlistIsBounded(bytes) : xmlPlistIsBounded(bytes);
         if (!bounded) {
             return std::nullopt;
         }
@@ -213,7 +220,9 @@ std::optional<std::string> PropertyList::string(plist_t dictionary, std::string_
     }
     uint64_t length = 0;
     const char* text = plist_get_string_ptr(node, &length);
-    if (text == nullptr) {
+    // The XML reader may record a length past a NUL inside the text while its buffer
+    // ends there: such a text is refused rather than read beyond the buffer.
+    if (text == nullptr || ::strnlen(text, static_cast<size_t>(length)) != length) {
         return std::nullopt;
     }
     return std::string(text, static_cast<size_t>(length));

@@ -125,6 +125,10 @@ TEST(PropertyList, RefusesMalformedHostileOrOversizedInput) {
         {"one byte larger", padded(PropertyList::maxBytes + 1), false},
         {"empty", "", false},
         {"garbage", "\x01\x02 not a property list", false},
+        {"XML with a NUL inside a text",
+         std::string("<plist><dict><key>A</key><string>ab") + std::string(1, '\0') +
+             std::string(40, 'c') + "</string></dict></plist>",
+         false},
         {"binary header alone", "bplist00", false},
         {"truncated XML", xml.substr(0, xml.size() / 2), false},
         {"truncated binary", binary.substr(0, binary.size() - 10), false},
