@@ -1,7 +1,5 @@
 #include "PreferenceStore.hpp"
 
-#include <cstring>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -45,10 +43,7 @@ bool hasNul(std::string_view text) {
 std::string text(plist_t node) {
     uint64_t length = 0;
     const char* bytes = plist_get_string_ptr(node, &length);
-    // libplist's XML reader may record a length past a NUL inside the text while
-    // its buffer ends there; only the bytes before the first NUL are certain.
-    return bytes ? std::string(bytes, ::strnlen(bytes, static_cast<size_t>(length)))
-                 : std::string();
+    return bytes ? std::string(bytes, static_cast<size_t>(length)) : std::string();
 }
 
 PreferenceDate dateFrom(plist_t node) {

@@ -197,6 +197,26 @@ std::optional<std::string> PropertyList::string(std::string_view key) const {
     return string(root(), key);
 }
 
+std::vector<std::string> PropertyList::strings(std::string_view key) const {
+    std::vector<std::string> found;
+    plist_t array = item(root(), key);
+    if (array == nullptr || plist_get_node_type(array) != PLIST_ARRAY) {
+        return found;
+    }
+    uint32_t size = plist_array_get_size(array);
+    for (uint32_t i = 0; i < size; ++i) {
+        plist_t element = plist_array_get_item(array, i);
+        if (element == nullptr || plist_get_node_type(element) != PLIST_STRING) {
+            continue;
+        }
+        uint64_t length = 0;
+        if (const char* text = plist_get_string_ptr(element, &length)) {
+            found.emplace_back(text, static_cast<size_t>(length));
+        }
+    }
+    return found;
+}
+
 std::vector<plist_t> PropertyList::dictionaries(std::string_view key) const {
     std::vector<plist_t> found;
     plist_t array = item(root(), key);
@@ -220,9 +240,7 @@ std::optional<std::string> PropertyList::string(plist_t dictionary, std::string_
     }
     uint64_t length = 0;
     const char* text = plist_get_string_ptr(node, &length);
-    // The XML reader may record a length past a NUL inside the text while its buffer
-    // ends there: such a text is refused rather than read beyond the buffer.
-    if (text == nullptr || ::strnlen(text, static_cast<size_t>(length)) != length) {
+    if (text == nullptr) {
         return std::nullopt;
     }
     return std::string(text, static_cast<size_t>(length));

@@ -31,6 +31,10 @@ public:
     // dictionary, or key is absent or holds another type.
     std::optional<std::string> string(std::string_view key) const;
 
+    // The texts of the array under key in the root dictionary, in order, other elements
+    // left out; empty when there is no such array.
+    std::vector<std::string> strings(std::string_view key) const;
+
     // The dictionaries of the array under key in the root dictionary, in order, other
     // elements left out; empty when there is no such array. The nodes belong to this
     // list.

@@ -48,15 +48,6 @@ std::unexpected<PlatformError> failure(int64_t code, std::string description,
 
 } // namespace
 
-std::string errorText(const PlatformError& error) {
-    std::string text = error.domain + " " + std::to_string(error.code) + ": " + error.description;
-    if (error.underlying) {
-        text +=
-            " (" + error.underlying->domain + " " + std::to_string(error.underlying->code) + ")";
-    }
-    return text;
-}
-
 std::expected<std::optional<AppcastItem>, PlatformError>
 UpdateWork::newest(const Appcast& appcast) {
     WebSource::Options options;

@@ -60,20 +60,10 @@ Configuration Configuration::read(const fs::path& bundle) {
     config.site = text("VelmarKestleSite");
     config.supportAddress = text("VelmarKestleSupportAddress");
     config.tipPage = text("VelmarKestleTipPage");
-    if (info && info->isDictionary()) {
-        plist_t folders = plist_dict_get_item(info->root(), "VelmarKestleAppFolders");
-        if (folders != nullptr && plist_get_node_type(folders) == PLIST_ARRAY) {
-            for (uint32_t i = 0; i < plist_array_get_size(folders); ++i) {
-                plist_t item = plist_array_get_item(folders, i);
-                if (plist_get_node_type(item) != PLIST_STRING) {
-                    continue;
-                }
-                char* value = nullptr;
-                plist_get_string_val(item, &value);
-                if (value != nullptr && *value != '\0') {
-                    config.folders.push_back(expanded(value));
-                }
-                std::free(value);
+    if (info) {
+        for (const std::string& folder : info->strings("VelmarKestleAppFolders")) {
+            if (!folder.empty()) {
+                config.folders.push_back(expanded(folder));
             }
         }
     }

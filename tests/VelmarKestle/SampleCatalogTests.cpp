@@ -77,15 +77,7 @@ bool isSampleBuild() {
 }
 
 std::vector<std::string> appFolders() {
-    std::vector<std::string> folders;
-    plist_t array = plist_dict_get_item(info().root(), "VelmarKestleAppFolders");
-    for (uint32_t i = 0; array && i < plist_array_get_size(array); ++i) {
-        char* text = nullptr;
-        plist_get_string_val(plist_array_get_item(array, i), &text);
-        folders.push_back(text ? text : "<not text>");
-        std::free(text);
-    }
-    return folders;
+    return info().strings("VelmarKestleAppFolders");
 }
 
 Catalog openSample() {
