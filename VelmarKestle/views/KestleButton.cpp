@@ -2,8 +2,10 @@
 
 #include <QEnterEvent>
 #include <QPainter>
+#include <QtMath>
 
 #include "KestleStyle.hpp"
+#include "SystemSymbol.hpp"
 #include "VelmarTheme.hpp"
 
 namespace kestle::app {
@@ -15,6 +17,8 @@ constexpr int kPadding = 14;
 constexpr int kMinHeight = 32;
 constexpr qreal kRadius = 8;
 constexpr qreal kBrightening = 0.06;
+constexpr qreal kSymbolSize = 11;
+constexpr qreal kSymbolSpacing = 6;
 
 QFont labelFont() {
     return KestleStyle::font(kFontSize, QFont::DemiBold);
@@ -43,6 +47,14 @@ void KestleButton::setFills(bool fills) {
     }
 }
 
+void KestleButton::setSymbol(const QString& name) {
+    if (symbol_ != name) {
+        symbol_ = name;
+        updateGeometry();
+        update();
+    }
+}
+
 void KestleButton::updatePolicy() {
     setSizePolicy(fills_ ? QSizePolicy::Expanding : QSizePolicy::Fixed, QSizePolicy::Fixed);
     updateGeometry();
@@ -51,6 +63,9 @@ void KestleButton::updatePolicy() {
 QSize KestleButton::sizeHint() const {
     QFontMetrics metrics(font());
     int width = KestleStyle::textWidth(font(), text()) + 2 * kPadding;
+    if (!symbol_.isEmpty()) {
+        width += qCeil(kSymbolSize + kSymbolSpacing);
+    }
     return {width, std::max(kMinHeight, metrics.height())};
 }
 
@@ -93,7 +108,20 @@ void KestleButton::paintEvent(QPaintEvent*) {
     painter.setFont(font());
     painter.setPen(label);
     QRectF textRect = bounds.adjusted(kPadding, 0, -kPadding, 0);
-    KestleStyle::drawLine(painter, textRect, text());
+    if (symbol_.isEmpty()) {
+        KestleStyle::drawLine(painter, textRect, text());
+        return;
+    }
+    // Symbol and label are centred together as one row.
+    qreal lead = kSymbolSize + kSymbolSpacing;
+    qreal row = std::min<qreal>(lead + KestleStyle::textWidth(font(), text()), textRect.width());
+    qreal left = textRect.left() + (textRect.width() - row) / 2;
+    SystemSymbol::paint(painter, QPointF(left + kSymbolSize / 2, textRect.center().y()),
+                        kSymbolSize, symbol_, label, QFont::Bold);
+    painter.setPen(label);
+    KestleStyle::drawLine(painter,
+                          QRectF(left + lead, textRect.top(), row - lead, textRect.height()),
+                          text(), Qt::AlignLeft | Qt::AlignVCenter);
 }
 
 void KestleButton::enterEvent(QEnterEvent* event) {

@@ -19,6 +19,9 @@ public:
     bool fills() const { return fills_; }
     void setFills(bool fills);
     bool isHovered() const { return hovered_; }
+    // A SystemSymbol drawn before the label; empty for none.
+    const QString& symbol() const { return symbol_; }
+    void setSymbol(const QString& name);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -36,6 +39,7 @@ private:
     bool prominent_;
     bool fills_;
     bool hovered_ = false;
+    QString symbol_;
 };
 
 } // namespace kestle::app

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QIcon>
 #include <QPointF>
 #include <QStringView>
 
@@ -9,9 +10,10 @@ class QPainter;
 
 namespace kestle::app {
 
-// The few platform symbols the update views use ("xmark", "info.circle",
-// "exclamationmark.triangle"), drawn as strokes so they follow any colour and size;
-// Linux has no symbol font to take them from.
+// The few platform symbols the views use ("xmark", "info.circle", "checkmark",
+// "exclamationmark.triangle" and its filled form, "arrow.up.right", "chevron.left",
+// "arrow.clockwise", "gearshape", "square.grid.2x2", "list.bullet"), drawn as strokes
+// so they follow any colour and size; Linux has no symbol font to take them from.
 class SystemSymbol {
 public:
     static bool has(QStringView name);
@@ -19,6 +21,8 @@ public:
     // weights draw thicker strokes. An unknown name draws nothing.
     static void paint(QPainter& painter, QPointF center, qreal size, QStringView name,
                       const QColor& color, QFont::Weight weight = QFont::Normal);
+    // The symbol as an icon for tool buttons and menus, drawn at the screen's scale.
+    static QIcon icon(QStringView name, qreal size, const QColor& color);
 };
 
 } // namespace kestle::app

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QCoreApplication>
+
+#include "AppActions.hpp"
+#include "Configuration.hpp"
+
+class QWidget;
+
+namespace kestle::app {
+
+// The application's own AppActions: apps open as processes of their own, items show in
+// the file manager, links open in the browser, problem reports become e-mails.
+class LiveActions {
+    Q_DECLARE_TR_FUNCTIONS(kestle::app::LiveActions)
+
+public:
+    // window: the parent of the dialogs, asked for when one is shown (the main window
+    // may come and go).
+    static AppActions make(const Configuration& config, std::function<QWidget*()> window = {});
+};
+
+} // namespace kestle::app

@@ -1,0 +1,1150 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name>kestle::app::AppCard</name>
+    <message>
+        <source>Open the Page of %1</source>
+        <extracomment>Accessibility label of a card&apos;s icon: the app&apos;s name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Site</source>
+        <extracomment>Link at the top of a card to the app&apos;s web page</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>In development, release date to be announced</source>
+        <extracomment>Version line of a card of an app not yet released</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 installed → %2 released %3</source>
+        <extracomment>Version line with an update: installed version, new version, release date</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 installed → %2</source>
+        <extracomment>Version line with an update of unknown date: installed and new version</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Version %1 · released %2</source>
+        <extracomment>Version line of an up-to-date app: installed version, release date</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <extracomment>Version line of an installed app: its version
+----------
+Version line of an app not installed: its version</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Latest version not available</source>
+        <extracomment>Version line of an app whose feed could not be read</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Version %1 · %2 · %3</source>
+        <extracomment>Version line of an app not installed: version, release date, download size</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::AppDetail</name>
+    <message>
+        <source>All Apps</source>
+        <extracomment>Back button of the detail page, to the list of apps</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 · velmar</source>
+        <extracomment>Line under the app&apos;s name on the detail page: the tagline, then the maker</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>What It Does</source>
+        <extracomment>Heading of the app&apos;s description on the detail page</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Report a Problem…</source>
+        <extracomment>Button at the foot of the detail page</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update to %1</source>
+        <extracomment>Main button of the detail page: the version an update brings</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <extracomment>Button of the detail page: opens the installed app</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install</source>
+        <extracomment>Main button of the detail page for an app not installed</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::AppTable</name>
+    <message>
+        <source>App</source>
+        <extracomment>Column of the table: icon, name and tagline</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <extracomment>Column of the table</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installed</source>
+        <extracomment>Column of the table: the installed version</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Latest</source>
+        <extracomment>Column of the table: the latest released version</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Released</source>
+        <extracomment>Column of the table: the release date</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Action</source>
+        <extracomment>Column of the table: the app&apos;s controls</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::AppTableRow</name>
+    <message>
+        <source>To Be Announced</source>
+        <extracomment>Released column of the table: a coming app without a date</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open the Page of %1</source>
+        <extracomment>Accessibility label of an app&apos;s icon in the table and on cards</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::CatalogUnavailable</name>
+    <message>
+        <source>Try Again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>velmar’s server answered with an error (%1). Try again in a few minutes.</source>
+        <extracomment>The catalog server answered with an error: the HTTP status</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The list downloaded isn’t signed by velmar, so VelmarKestle doesn’t use it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Check the internet connection and try again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Loading the Apps…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Can’t Load the List of Apps</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::EmptyList</name>
+    <message>
+        <source>Show All Apps</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No Apps for “%1”</source>
+        <extracomment>No app matches the search: the search text</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Try another name, for example Brimble or Quarrow.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No Apps Installed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The apps you install from here show up in this list.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your Apps Are Up to Date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>When a new version comes out, you’ll find it here.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You Have All the Apps</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All the velmar apps are installed on this Mac.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::EntryActions</name>
+    <message>
+        <source>Install</source>
+        <extracomment>Main button of an app that is not installed</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <extracomment>Main button of an installed, up-to-date app</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update to %1</source>
+        <extracomment>Main button of an app with an update: the new version</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::FactStrip</name>
+    <message>
+        <source>macOS %1 · Apple silicon</source>
+        <extracomment>Fact of the detail page: caption of the app&apos;s system requirement</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <extracomment>Fact of the detail page: caption of a coming app&apos;s state</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>In Development</source>
+        <extracomment>Fact of the detail page: a coming app&apos;s state</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Release</source>
+        <extracomment>Fact of the detail page: caption of the release date</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>To Be Announced</source>
+        <extracomment>Fact of the detail page: a release date not yet known</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <extracomment>Fact of the detail page: caption of the download size</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Requires</source>
+        <extracomment>Fact of the detail page: caption of the system requirement</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Price</source>
+        <extracomment>Fact of the detail page: caption of the price
+----------
+Fact of the detail page: the price of every app</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <extracomment>Fact of the detail page: caption of the version</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Free</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::FilterTabs</name>
+    <message>
+        <source>All</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installed</source>
+        <comment>filter.installed</comment>
+        <extracomment>Filter tab: the apps on this Mac</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Updates</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not Installed</source>
+        <comment>filter.notInstalled</comment>
+        <extracomment>Filter tab: the apps not on this Mac</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Filter the Apps</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::LayoutPicker</name>
+    <message>
+        <source>Grid or Table</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Grid</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Table</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::ListHeader</name>
+    <message>
+        <source>Apps for Mac</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Updating…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update All (%1)</source>
+        <extracomment>The update-all button: how many apps have an update</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n apps</source>
+        <extracomment>How many apps the list shows</extracomment>
+        <translation>
+            <numerusform>%n app</numerusform>
+            <numerusform>%n apps</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::LiveActions</name>
+    <message>
+        <source>We’ll let you know when %1 is ready</source>
+        <extracomment>Banner after &quot;Notify Me&quot;: the app&apos;s name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The system didn’t let VelmarKestle move it (error %1). You can do it from the file manager.</source>
+        <extracomment>The system refused to move an app to the Trash: its error code</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The development build moves to the Trash only the apps in the test folder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 isn’t where it was any more.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There’s already an app called %1 in its place: VelmarKestle doesn’t replace it. %1 stays in the Trash.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 isn’t in the Trash any more.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move %1 to the Trash?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Its settings and data stay on this computer: if you install it again, you’ll find them.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move to Trash</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Couldn’t Move %1 to the Trash</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is in the Trash</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Couldn’t Put %1 Back</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::MainWindow</name>
+    <message>
+        <source>Toolbar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Check for Updates</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::MoreItems</name>
+    <message>
+        <source>What’s New in %1</source>
+        <extracomment>Menu item opening the detail page: the latest version</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show in Finder</source>
+        <extracomment>Menu item: shows the installed app in the file manager</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open %1</source>
+        <extracomment>Menu item opening the app&apos;s web page: its host name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Report a Problem…</source>
+        <extracomment>Menu item: opens the problem report about this app</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move to Trash…</source>
+        <extracomment>Menu item that starts moving the installed app to the Trash</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::MoreMenu</name>
+    <message>
+        <source>More Actions for %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::NotifyMeButton</name>
+    <message>
+        <source>We’ll Let You Know</source>
+        <extracomment>Notify-me button of a coming app while its release is watched</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Click to stop the notice for %1</source>
+        <extracomment>Tooltip of the notify-me button while on: the app&apos;s name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Notify Me</source>
+        <extracomment>Notify-me button of a coming app in a table row</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Notify Me When It’s Out</source>
+        <extracomment>Notify-me button of a coming app</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A notification when %1 is out</source>
+        <extracomment>Tooltip of the notify-me button while off: the app&apos;s name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>On</source>
+        <extracomment>Accessibility value of the notify-me toggle</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::ProblemReport</name>
+    <message>
+        <source>Problem with %1 %2, from VelmarKestle</source>
+        <extracomment>Subject of the problem e-mail about one app: its name and installed version</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Problem with VelmarKestle %1</source>
+        <extracomment>Subject of the problem e-mail about this application: its version text</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>What happened, and what were you doing just before?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Report a Problem</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Email %1 and tell us what happened and what you were doing just before.</source>
+        <extracomment>The problem report&apos;s explanation: the support e-mail address</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The email already includes:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Write Email</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy Address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::ReleaseNotesView</name>
+    <message>
+        <source>What’s New in %1</source>
+        <extracomment>Heading of the release notes on the detail page: the latest version</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::SearchField</name>
+    <message>
+        <source>Search for an App</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::StatusChip</name>
+    <message>
+        <source>Queued</source>
+        <comment>status.queued</comment>
+        <extracomment>Status chip: waiting for the update before it</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Downloading…</source>
+        <comment>status.downloading</comment>
+        <extracomment>Status chip</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preparing…</source>
+        <comment>status.preparing</comment>
+        <extracomment>Status chip: Sparkle reads the feed</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Checking Signature…</source>
+        <comment>status.verifying</comment>
+        <extracomment>Status chip: velmar&apos;s signature on the download</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installing…</source>
+        <comment>status.installing</comment>
+        <extracomment>Status chip: a first install copies the app into Applications</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replacing…</source>
+        <comment>status.replacing</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Download Interrupted</source>
+        <comment>status.interrupted</comment>
+        <extracomment>Status chip: the connection was lost</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install Failed</source>
+        <comment>status.installFailed</comment>
+        <extracomment>Status chip: a first install didn&apos;t go through</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update Failed</source>
+        <comment>status.failed</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update Available</source>
+        <comment>status.update</comment>
+        <extracomment>Status chip: a later version is out</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Coming Soon</source>
+        <comment>status.coming</comment>
+        <extracomment>Status chip: in development</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not Installed</source>
+        <comment>status.notInstalled</comment>
+        <extracomment>Status chip: released, not on this Mac</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installed · Up to Date</source>
+        <comment>status.upToDate</comment>
+        <extracomment>Status chip</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installed</source>
+        <comment>status.installed</comment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::StatusFooter</name>
+    <message>
+        <source>Try Again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Report a Problem…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installs for macOS 27 · Apple silicon</source>
+        <extracomment>Fixed text of the status line: what the maker&apos;s apps are made for</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>velmar’s server answered with an error (%1).</source>
+        <extracomment>The catalog server answered with an error: the HTTP status</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The list of apps isn’t signed by velmar.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Can’t reach velmar: no connection.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Couldn’t check %1.</source>
+        <extracomment>Feeds that failed: the app names as a list (&quot;A, B and C&quot;)</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Checked just now</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Checked today at %1</source>
+        <extracomment>The time of the last check today</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Checked yesterday at %1</source>
+        <extracomment>The time of the last check yesterday</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Checked on %1</source>
+        <extracomment>The date of the last check (day, short month, year)</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>sample catalog</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>catalog from %1</source>
+        <extracomment>Where the list of apps comes from: the maker&apos;s web domain</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Checking for updates…</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::TermsView</name>
+    <message>
+        <source>I have read and accept the terms of use.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Accept</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Terms of Use</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VelmarKestle is free. Before you use it, read and accept the terms of use.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Read the Terms of Use</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Warranty and Liability</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VelmarKestle is distributed for free in the hope that it will be useful, but as is and without warranties. We aren&apos;t liable for damages arising from its use, including data loss and interruptions. This exclusion applies to the extent permitted by law and doesn&apos;t affect your rights as a consumer.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>I specifically approve the Warranty and Liability section (articles 1341 and 1342 of the Italian Civil Code).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::ToastOverlay</name>
+    <message>
+        <source>Open</source>
+        <extracomment>Toast button: opens the app that was just installed</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::UpdateProblemRow</name>
+    <message>
+        <source>Dismiss</source>
+        <extracomment>Help and accessibility label of the button that clears a failed job</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open %1</source>
+        <extracomment>Button of an update the app took over: opens the app, by name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open Site</source>
+        <extracomment>Button of a failed job that only the app&apos;s web page can help with</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Try Again</source>
+        <extracomment>Button of a failed job: runs it again</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 has already downloaded the update: in %1, click “Install and Relaunch”.</source>
+        <extracomment>The app&apos;s own updater has the update ready: the app&apos;s name, twice</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The installation didn’t go through (error %1).</source>
+        <extracomment>A first install failed: the error code</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Download interrupted: the connection was lost.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The download isn’t signed by velmar, so VelmarKestle didn’t install it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This account can’t add apps to Applications. Download %1 from velmar’s site.</source>
+        <extracomment>The Applications folder cannot be written: the app&apos;s name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There’s already an app called %1 in Applications: VelmarKestle doesn’t replace it.</source>
+        <extracomment>Another app has the same name in the Applications folder: the app&apos;s name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The download is damaged, so VelmarKestle didn’t install it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The development build installs only into the test folder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The installation didn’t go through.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The update didn’t go through (error %1). %2 stays as it is.</source>
+        <extracomment>An update failed: the error code, the installed version that stays</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Download interrupted: the connection was lost. %1 stays as it is.</source>
+        <extracomment>An update&apos;s download failed: the installed version that stays</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The update isn’t signed by velmar, so VelmarKestle didn’t install it. %1 stays as it is.</source>
+        <extracomment>An update with a bad signature: the installed version that stays</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>macOS didn’t let VelmarKestle change %1. Allow it in System Settings › Privacy &amp; Security › App Management.</source>
+        <extracomment>The system refused to let the app be changed: the app&apos;s name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This version of %1 is downloaded from its site.</source>
+        <extracomment>The update can only be downloaded from the app&apos;s site: the app&apos;s name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The development build updates only the apps in the test folder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 isn’t where it was any more.</source>
+        <extracomment>The installed app was moved or deleted: the app&apos;s name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::UpdateProgressRow</name>
+    <message>
+        <source>Quit Again</source>
+        <extracomment>Button of a job waiting for the app to quit: asks the app to quit once more</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Take Out of the Queue</source>
+        <extracomment>Help of the cancel button of a job that has not started yet</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel the Download</source>
+        <extracomment>Help of the cancel button of a running download</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Queued</source>
+        <extracomment>Status of a job waiting for the one before it</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Queued after the other apps</source>
+        <extracomment>Status of a first install waiting for the jobs before it</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Queued after the other updates</source>
+        <extracomment>Status of an update waiting for the jobs before it</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <extracomment>Download progress: the percentage and the download&apos;s size</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Downloading: %1 of %2 · %3</source>
+        <extracomment>First install&apos;s download progress: received size, total size, percentage</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Downloading %1: %2 of %3 · %4</source>
+        <extracomment>Update&apos;s download progress: the new version, received and total size, percentage</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Downloading…</source>
+        <extracomment>Download of unknown size</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Downloading: %1</source>
+        <extracomment>First install&apos;s download of unknown size: the size received so far</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Downloading %1: %2</source>
+        <extracomment>Update&apos;s download of unknown size: the new version, the size received so far</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is still open</source>
+        <extracomment>The app being updated has not quit yet: its name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installing…</source>
+        <extracomment>A first install copies the app into place</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replacing…</source>
+        <extracomment>The app is being replaced with the new version</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Moving %1 to Applications…</source>
+        <extracomment>A first install copies the app into the Applications folder: its name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 hasn’t quit yet.</source>
+        <extracomment>The app being updated has not quit yet: its name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quitting %1, replacing it and opening it again…</source>
+        <extracomment>The running app quits, is replaced and reopens: its name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replacing %1 with %2…</source>
+        <extracomment>The app is being replaced: its name and the new version</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preparing…</source>
+        <extracomment>The job has started and looks for the update</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preparing the download…</source>
+        <extracomment>A first install has started</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preparing the update to %1…</source>
+        <extracomment>An update has started and reads the app&apos;s feed: the new version</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Checking Signature…</source>
+        <extracomment>The download&apos;s signature is being checked</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Checking velmar’s signature…</source>
+        <extracomment>The download&apos;s signature by the maker is being checked</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zero KB</source>
+        <extracomment>A file size of nothing</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1 byte</source>
+        <extracomment>A file size of one byte</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <extracomment>A file size under a kilobyte</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 KB</source>
+        <extracomment>Kilobytes</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <extracomment>Megabytes</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <extracomment>Gigabytes</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 TB</source>
+        <extracomment>Terabytes</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 PB</source>
+        <extracomment>Petabytes</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 EB</source>
+        <extracomment>Exabytes</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::UpdateToast</name>
+    <message>
+        <source>%1 is updated to %2</source>
+        <extracomment>Toast after an update: the app&apos;s name and its new version</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update canceled: %1 stays</source>
+        <extracomment>Toast after a canceled update: the installed version that stays</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is installed</source>
+        <extracomment>Toast after a first install: the app&apos;s name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 has no update to install</source>
+        <extracomment>Toast when the app&apos;s own updater found nothing newer</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Download canceled</source>
+        <extracomment>Toast after a canceled first install</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::framework::StandardUserDriver</name>
+    <message>
+        <source>Software Update</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Check for updates automatically?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Should %1 automatically check for updates? You can always check manually.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Checking for updates…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A new version of %1 is available.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Version %1 can&apos;t be installed from here.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A new version of %1 is available!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Version %1 is now available. Would you like to install it now?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install Update</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remind Me Later</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You&apos;re up to date!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is the newest version available.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update Error!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Downloading update…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preparing to install…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ready to Install</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 will quit and reopen with the new version.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install and Relaunch</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Later</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installing update…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Waiting for %1 to quit.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ask Again</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+</TS>

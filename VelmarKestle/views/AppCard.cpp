@@ -1,0 +1,248 @@
+#include "AppCard.hpp"
+
+#include <algorithm>
+
+#include <QAbstractButton>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include "AppIconView.hpp"
+#include "EntryActions.hpp"
+#include "EntryText.hpp"
+#include "KestleModel.hpp"
+#include "KestleStyle.hpp"
+#include "LocaleFormat.hpp"
+#include "NameButton.hpp"
+#include "SiteLink.hpp"
+#include "StatusChip.hpp"
+#include "UpdateProgressRow.hpp"
+#include "VelmarTheme.hpp"
+
+namespace kestle::app {
+
+namespace {
+
+constexpr int kPadTop = 16;
+constexpr int kPad = 18;
+constexpr int kStackSpacing = 14;
+constexpr int kTopSpacing = 10;
+constexpr int kTopMinHeight = 22;
+constexpr int kIconSpacing = 14;
+constexpr int kNameSpacing = 2;
+constexpr qreal kIconSize = 58;
+constexpr qreal kNameSize = 19;
+constexpr qreal kSiteFont = 12;
+constexpr qreal kTaglineFont = 13;
+constexpr qreal kVersionFont = 12.5;
+constexpr qreal kRadius = 12;
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// The platform's hairline between areas: the label colour, barely there.
+QColor separatorColor(const QPalette& palette) {
+    QColor color = KestleStyle::primaryText(palette);
+    color.setAlphaF(VelmarTheme::isDark(palette) ? 0.15f : 0.1f);
+    return color;
+}
+
+// The icon as a plain button: the icon view draws, the button takes the clicks.
+class IconButton : public QAbstractButton {
+public:
+    IconButton(AppIconView* icon, QWidget* parent) : QAbstractButton(parent) {
+        icon->setParent(this);
+        icon->setAttribute(Qt::WA_TransparentForMouseEvents);
+        icon->move(0, 0);
+        setFixedSize(icon->sizeHint());
+        setCursor(Qt::PointingHandCursor);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {}
+};
+
+} // namespace
+
+AppCard::AppCard(KestleModel& model, AppEntry entry, AppActions actions, QWidget* parent)
+    : QWidget(parent), model_(model), entry_(std::move(entry)) {
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+
+    auto* stack = new QVBoxLayout(this);
+    stack->setContentsMargins(kPad, kPadTop, kPad, kPad);
+    stack->setSpacing(kStackSpacing);
+    stack->setAlignment(Qt::AlignTop);
+
+    topRow_ = new QHBoxLayout();
+    topRow_->setSpacing(kTopSpacing);
+    chip_ = new StatusChip(entry_, std::nullopt, false, false, this);
+    topRow_->addWidget(chip_, 0, Qt::AlignVCenter);
+    topRow_->addStretch(1);
+    auto* topHolder = new QWidget(this);
+    topHolder->setLayout(topRow_);
+    topRow_->setContentsMargins(0, 0, 0, 0);
+    topHolder->setMinimumHeight(kTopMinHeight);
+    stack->addWidget(topHolder);
+
+    auto* identity = new QHBoxLayout();
+    identity->setSpacing(kIconSpacing);
+    icon_ = new AppIconView(entry_, EntryText::catalogIcon(model_, entry_), kIconSize);
+    iconButton_ = new IconButton(icon_, this);
+    identity->addWidget(iconButton_, 0, Qt::AlignVCenter);
+    auto* names = new QVBoxLayout();
+    names->setSpacing(kNameSpacing);
+    name_ = new NameButton(qs(entry_.app.name), kNameSize, this);
+    tagline_ = new QLabel(this);
+    tagline_->setTextFormat(Qt::PlainText);
+    tagline_->setWordWrap(true);
+    tagline_->setFont(KestleStyle::font(kTaglineFont, QFont::Normal));
+    names->addWidget(name_, 0, Qt::AlignLeading);
+    names->addWidget(tagline_);
+    identity->addLayout(names, 1);
+    identity->setAlignment(names, Qt::AlignVCenter);
+    stack->addLayout(identity);
+
+    version_ = new QLabel(this);
+    version_->setTextFormat(Qt::PlainText);
+    QFont versionFont = KestleStyle::font(kVersionFont, QFont::Normal);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
+    versionFont.setFeature(QFont::Tag("tnum"), 1);
+#endif
+    version_->setFont(versionFont);
+    stack->addWidget(version_);
+
+    actions_ = new EntryActions(model_, entry_, std::move(actions), false, this);
+    stack->addWidget(actions_);
+
+    connect(iconButton_, &QAbstractButton::clicked, this, &AppCard::openDetail);
+    connect(name_, &QAbstractButton::clicked, this, &AppCard::openDetail);
+    connect(&model_.queueSignals(), &UpdateQueueSignals::statesChanged, this,
+            &AppCard::refreshChip);
+    connect(&model_.queueSignals(), &UpdateQueueSignals::kindsChanged, this, &AppCard::refreshChip);
+
+    applyColors();
+    refreshChip();
+    refreshTexts();
+}
+
+void AppCard::setEntry(AppEntry entry) {
+    if (entry_ == entry) {
+        return;
+    }
+    entry_ = std::move(entry);
+    icon_->setIcon(entry_, EntryText::catalogIcon(model_, entry_));
+    name_->setName(qs(entry_.app.name));
+    actions_->setEntry(entry_);
+    refreshChip();
+    refreshTexts();
+}
+
+void AppCard::refreshChip() {
+    const std::string& id = entry_.id();
+    chip_->setState(entry_, model_.queue().state(id), model_.queue().kind(id) == JobKind::install);
+}
+
+void AppCard::refreshTexts() {
+    const QString name = qs(entry_.app.name);
+    //: Accessibility label of a card's icon: the app's name
+    iconButton_->setAccessibleName(tr("Open the Page of %1").arg(name));
+    // Catalog texts arrive already in the model's language.
+    tagline_->setText(qs(entry_.app.tagline.text(model_.language())));
+    version_->setText(versionLine(entry_));
+
+    if (entry_.app.site) {
+        if (!site_) {
+            //: Link at the top of a card to the app's web page
+            site_ = new SiteLink(*entry_.app.site, tr("Site"),
+                                 KestleStyle::font(kSiteFont, QFont::DemiBold), this);
+            topRow_->addWidget(site_, 0, Qt::AlignVCenter);
+        }
+        site_->setSite(*entry_.app.site);
+        site_->show();
+    } else if (site_) {
+        site_->hide();
+    }
+}
+
+void AppCard::openDetail() {
+    model_.setDetail(entry_.id());
+}
+
+void AppCard::applyColors() {
+    QPalette pal = palette();
+    pal.setColor(QPalette::WindowText, KestleStyle::secondaryText(palette()));
+    tagline_->setPalette(pal);
+    version_->setPalette(pal);
+}
+
+void AppCard::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPalette& pal = palette();
+    QRectF bounds = rect();
+    painter.fillPath(KestleStyle::roundedRect(bounds, kRadius),
+                     VelmarTheme::color(VelmarTheme::Color::surface, pal));
+    // The outline lies inside the shape, as a stroke on the half-pixel inset.
+    painter.setPen(QPen(separatorColor(pal), 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(
+        KestleStyle::roundedRect(bounds.adjusted(0.5, 0.5, -0.5, -0.5), kRadius - 0.5));
+}
+
+void AppCard::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        applyColors();
+    } else if (event->type() == QEvent::LanguageChange) {
+        refreshTexts();
+    }
+}
+
+QString AppCard::versionLine(const AppEntry& entry) {
+    using Status = AppEntry::Status;
+    const QString installed = entry.installed ? qs(entry.installed->version) : QString();
+    const QString latest = entry.latest ? qs(entry.latest->version) : QString();
+    const std::optional<std::chrono::sys_seconds> date =
+        entry.latest ? entry.latest->date : std::nullopt;
+    switch (entry.status()) {
+    case Status::coming:
+        //: Version line of a card of an app not yet released
+        return tr("In development, release date to be announced");
+    case Status::updateAvailable:
+        if (date) {
+            //: Version line with an update: installed version, new version, release date
+            return tr("%1 installed → %2 released %3")
+                .arg(installed, latest, LocaleFormat::releaseDate(*date));
+        }
+        //: Version line with an update of unknown date: installed and new version
+        return tr("%1 installed → %2").arg(installed, latest);
+    case Status::installed:
+        // The feed's date belongs to the installed build only when the feed is not
+        // ahead of it.
+        if (entry.isUpToDate() && date) {
+            //: Version line of an up-to-date app: installed version, release date
+            return tr("Version %1 · released %2").arg(installed, LocaleFormat::releaseDate(*date));
+        }
+        //: Version line of an installed app: its version
+        return tr("Version %1").arg(installed);
+    case Status::notInstalled:
+        if (!entry.latest) {
+            //: Version line of an app whose feed could not be read
+            return tr("Latest version not available");
+        }
+        if (date && entry.latest->length) {
+            const auto bytes = static_cast<uint64_t>(std::max<int64_t>(0, *entry.latest->length));
+            //: Version line of an app not installed: version, release date, download size
+            return tr("Version %1 · %2 · %3")
+                .arg(latest, LocaleFormat::releaseDate(*date), UpdateProgressRow::byteCount(bytes));
+        }
+        //: Version line of an app not installed: its version
+        return tr("Version %1").arg(latest);
+    }
+    return {};
+}
+
+} // namespace kestle::app

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include "AppActions.hpp"
+#include "AppEntry.hpp"
+
+class QLabel;
+class QAbstractButton;
+class QHBoxLayout;
+
+namespace kestle::app {
+
+class AppIconView;
+class EntryActions;
+class KestleModel;
+class NameButton;
+class SiteLink;
+class StatusChip;
+
+// One app in the main window's grid: status and site, icon and name (both open the
+// detail page), tagline, version line and the entry's controls, on a rounded surface.
+class AppCard : public QWidget {
+    Q_OBJECT
+
+public:
+    AppCard(KestleModel& model, AppEntry entry, AppActions actions, QWidget* parent = nullptr);
+
+    void setEntry(AppEntry entry);
+    const AppEntry& entry() const { return entry_; }
+
+    // The one-line summary of versions under the tagline.
+    static QString versionLine(const AppEntry& entry);
+
+    StatusChip* statusChip() const { return chip_; }
+    SiteLink* siteLink() const { return site_; }
+    QAbstractButton* iconButton() const { return iconButton_; }
+    NameButton* nameButton() const { return name_; }
+    QLabel* taglineLabel() const { return tagline_; }
+    QLabel* versionLabel() const { return version_; }
+    EntryActions* entryActions() const { return actions_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void refreshChip();
+    void refreshTexts();
+    void applyColors();
+    void openDetail();
+
+    KestleModel& model_;
+    AppEntry entry_;
+    QHBoxLayout* topRow_;
+    StatusChip* chip_;
+    SiteLink* site_ = nullptr;
+    QAbstractButton* iconButton_;
+    AppIconView* icon_;
+    NameButton* name_;
+    QLabel* tagline_;
+    QLabel* version_;
+    EntryActions* actions_;
+};
+
+} // namespace kestle::app

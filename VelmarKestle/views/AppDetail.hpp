@@ -1,0 +1,100 @@
+#pragma once
+
+#include <vector>
+
+#include <QWidget>
+
+#include "AppActions.hpp"
+#include "AppEntry.hpp"
+
+class QAbstractButton;
+class QHBoxLayout;
+class QLabel;
+
+namespace kestle::app {
+
+class AppIconView;
+class FactStrip;
+class HeadingLabel;
+class KestleModel;
+class MoreMenu;
+class ReleaseNotesView;
+class SiteLink;
+class StatusChip;
+class SurfacePanel;
+class ToneLabel;
+class UpdateProblemRow;
+class UpdateProgressRow;
+
+// The page of one app: back to the list, the app's header with its controls (or its
+// job while the queue has one), its facts, what's new, what it does, and its links.
+class AppDetail : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int maximumPageWidth = 820;
+
+    AppDetail(KestleModel& model, AppEntry entry, AppActions actions, QWidget* parent = nullptr);
+
+    void setEntry(AppEntry entry);
+    const AppEntry& entry() const { return entry_; }
+
+    QAbstractButton* backButton() const { return back_; }
+    StatusChip* statusChip() const { return chip_; }
+    HeadingLabel* nameLabel() const { return name_; }
+    ToneLabel* taglineLabel() const { return tagline_; }
+    // Holds the main controls and the menu; hidden while the queue has a state.
+    QWidget* actionRow() const { return actionRow_; }
+    // The main controls in order: Update and Open, Open, Install, or Notify Me.
+    const std::vector<QAbstractButton*>& mainControls() const { return controls_; }
+    // Nothing for a coming app.
+    MoreMenu* moreMenu() const { return more_; }
+    // Holds the job's row; hidden while the queue has no state.
+    SurfacePanel* updatePanel() const { return panel_; }
+    // Made on first need, then kept.
+    UpdateProgressRow* progressRow() const { return progress_; }
+    UpdateProblemRow* problemRow() const { return problem_; }
+    FactStrip* factStrip() const { return facts_; }
+    ReleaseNotesView* releaseNotes() const { return notes_; }
+    QLabel* summaryLabel() const { return summary_; }
+    // Nothing when the catalog gives no site.
+    SiteLink* siteLink() const { return site_; }
+    QAbstractButton* reportButton() const { return report_; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void refresh();
+    void rebuildActions();
+    void rebuildLinks();
+    void refreshQueue();
+    void retranslate();
+
+    KestleModel& model_;
+    AppEntry entry_;
+    AppActions actions_;
+
+    QAbstractButton* back_;
+    AppIconView* icon_;
+    StatusChip* chip_;
+    HeadingLabel* name_;
+    ToneLabel* tagline_;
+    QWidget* actionRow_;
+    QHBoxLayout* actionLayout_;
+    std::vector<QAbstractButton*> controls_;
+    MoreMenu* more_ = nullptr;
+    SurfacePanel* panel_;
+    QHBoxLayout* panelLayout_;
+    UpdateProgressRow* progress_ = nullptr;
+    UpdateProblemRow* problem_ = nullptr;
+    FactStrip* facts_;
+    ReleaseNotesView* notes_;
+    HeadingLabel* summaryTitle_;
+    QLabel* summary_;
+    QHBoxLayout* linkRow_;
+    SiteLink* site_ = nullptr;
+    QAbstractButton* report_;
+};
+
+} // namespace kestle::app

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+
+#include <QString>
+
+#include "AppEntry.hpp"
+#include "Url.hpp"
+
+namespace kestle::app {
+
+class KestleModel;
+
+// Small facts of an entry that several views show the same way.
+class EntryText {
+public:
+    // The catalog icon's URL, resolved against the catalog's address; nothing without
+    // one.
+    static std::optional<Url> catalogIcon(const KestleModel& model, const AppEntry& entry);
+    // A site's host name, or the whole URL when it has none (a file URL).
+    static QString host(const Url& site);
+};
+
+} // namespace kestle::app

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <utility>
+#include <vector>
+
+#include <QColor>
+#include <QString>
+#include <QWidget>
+
+#include "AppEntry.hpp"
+
+class QPainter;
+
+namespace kestle::app {
+
+// A raised panel: the surface colour in a rectangle of radius 12 with a hairline
+// outline in the separator colour, under the detail page's strips and the table.
+class SurfacePanel : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit SurfacePanel(QWidget* parent = nullptr);
+
+    // The platform's thin separator: the primary text colour, faint.
+    static QColor separatorColor(const QPalette& palette);
+    static void paintSurface(QPainter& painter, const QRectF& rect, const QPalette& palette);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// The facts of an app side by side in equal cells, each a caption over its value,
+// divided by hairlines.
+class FactStrip : public SurfacePanel {
+    Q_OBJECT
+
+public:
+    // A caption and its value, both already translated where they need it.
+    using Fact = std::pair<QString, QString>;
+
+    explicit FactStrip(std::vector<Fact> facts = {}, QWidget* parent = nullptr);
+
+    void setFacts(std::vector<Fact> facts);
+    const std::vector<Fact>& facts() const { return facts_; }
+    // The cell of one fact; a screen reader reads it as one element.
+    QWidget* cell(int index) const;
+
+    // What the detail page lists about an entry: version, release, download size,
+    // requirements and price.
+    static std::vector<Fact> facts(const AppEntry& entry);
+    // The major system version the app needs: the text before its first full stop.
+    static QString majorSystem(const AppEntry& entry);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    bool hasHeightForWidth() const override;
+    int heightForWidth(int width) const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void placeCells();
+    double cellWidth(int width) const;
+
+    std::vector<Fact> facts_;
+    std::vector<QWidget*> cells_;
+};
+
+} // namespace kestle::app

@@ -1,0 +1,233 @@
+#include "MainWindow.hpp"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QScrollArea>
+#include <QShowEvent>
+#include <QStackedWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "AppDetail.hpp"
+#include "AppGrid.hpp"
+#include "AppTable.hpp"
+#include "CatalogUnavailable.hpp"
+#include "EmptyList.hpp"
+#include "KestleLockup.hpp"
+#include "KestleModel.hpp"
+#include "KestleStyle.hpp"
+#include "LayoutPicker.hpp"
+#include "ListHeader.hpp"
+#include "Logging.hpp"
+#include "StatusFooter.hpp"
+#include "SystemSymbol.hpp"
+#include "ToastOverlay.hpp"
+#include "UpdateToast.hpp"
+#include "VelmarTheme.hpp"
+
+namespace kestle::app {
+
+namespace {
+
+constexpr int kMinimumWidth = 860;
+constexpr int kMinimumHeight = 520;
+constexpr int kContentMargin = 24;
+constexpr int kBlockSpacing = 18;
+constexpr int kToolbarSymbol = 15;
+constexpr int kFixedSpace = 12;
+
+QWidget* spacer(QWidget* parent, bool flexible) {
+    auto* space = new QWidget(parent);
+    if (flexible) {
+        space->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    } else {
+        space->setFixedWidth(kFixedSpace);
+    }
+    return space;
+}
+
+} // namespace
+
+MainWindow::MainWindow(KestleModel& model, AppActions actions, Options options, QWidget* parent)
+    : QMainWindow(parent), model_(model), actions_(std::move(actions)),
+      pages_(new QStackedWidget(this)), scroll_(new QScrollArea(this)),
+      listPage_(new QWidget(this)), listColumn_(new QVBoxLayout(listPage_)),
+      header_(new ListHeader(model_, listPage_)), empty_(new EmptyList(model_, listPage_)),
+      unavailable_(new CatalogUnavailable(model_, this)),
+      footer_(new StatusFooter(model_, actions_, this)), toasts_(nullptr) {
+    setObjectName(QString::fromLatin1(identifier));
+    setWindowTitle(QStringLiteral("VelmarKestle"));
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    resize(1000, 720);
+
+    listColumn_->setContentsMargins(kContentMargin, kContentMargin, kContentMargin, kContentMargin);
+    listColumn_->setSpacing(kBlockSpacing);
+    listColumn_->addWidget(header_);
+    listColumn_->addWidget(empty_);
+    listColumn_->addStretch(1);
+
+    auto* scrolled = new QWidget(scroll_);
+    auto* scrolledColumn = new QVBoxLayout(scrolled);
+    scrolledColumn->setContentsMargins(0, 0, 0, 0);
+    scrolledColumn->addWidget(listPage_);
+    scroll_->setWidget(scrolled);
+    scroll_->setWidgetResizable(true);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    pages_->addWidget(scroll_);
+    pages_->addWidget(unavailable_);
+
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(pages_, 1);
+    column->addWidget(footer_);
+    setCentralWidget(central);
+    buildToolbar(options);
+    applyCanvas();
+
+    toasts_ = new ToastOverlay(model_, this, actions_);
+
+    for (auto signal :
+         {&KestleModel::resultChanged, &KestleModel::entriesChanged, &KestleModel::filterChanged,
+          &KestleModel::queryChanged, &KestleModel::layoutChanged, &KestleModel::detailChanged,
+          &KestleModel::isCheckingChanged}) {
+        connect(&model_, signal, this, &MainWindow::refresh);
+    }
+    // Apps installed or removed elsewhere show up when the user comes back.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive && isVisible()) {
+                    model_.refreshInstalled();
+                }
+            });
+    refresh();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildToolbar(const Options& options) {
+    auto* toolbar = addToolBar(tr("Toolbar"));
+    toolbar->setObjectName(QStringLiteral("toolbar"));
+    toolbar->setMovable(false);
+    toolbar->setFloatable(false);
+    toolbar->toggleViewAction()->setVisible(false);
+    toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    toolbar->addWidget(new KestleLockup(toolbar));
+    toolbar->addWidget(spacer(toolbar, true));
+    toolbar->addWidget(new LayoutPicker(model_, toolbar));
+    toolbar->addWidget(spacer(toolbar, false));
+
+    const QColor symbolColor = KestleStyle::primaryText(palette());
+    check_ = new QToolButton(toolbar);
+    check_->setText(tr("Check for Updates"));
+    check_->setToolTip(tr("Check for Updates"));
+    check_->setIcon(SystemSymbol::icon(u"arrow.clockwise", kToolbarSymbol, symbolColor));
+    check_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    connect(check_, &QToolButton::clicked, this, [this] { model_.check(CheckReason::user); });
+    toolbar->addWidget(check_);
+
+    if (options.openSettings) {
+        auto* settings = new QToolButton(toolbar);
+        settings->setText(tr("Settings"));
+        settings->setToolTip(tr("Settings"));
+        settings->setIcon(SystemSymbol::icon(u"gearshape", kToolbarSymbol, symbolColor));
+        settings->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        connect(settings, &QToolButton::clicked, this, options.openSettings);
+        toolbar->addWidget(settings);
+    }
+}
+
+void MainWindow::refresh() {
+    check_->setEnabled(!model_.isChecking());
+
+    const auto& result = model_.result();
+    std::optional<AppEntry> shownDetail;
+    if (model_.detail()) {
+        shownDetail = model_.entry(*model_.detail());
+    }
+    if (shownDetail) {
+        page_ = Page::detail;
+        if (detail_ == nullptr) {
+            detail_ = new AppDetail(model_, *shownDetail, actions_, scroll_->widget());
+            scroll_->widget()->layout()->addWidget(detail_);
+        } else {
+            detail_->setEntry(*shownDetail);
+        }
+        listPage_->hide();
+        detail_->show();
+        pages_->setCurrentWidget(scroll_);
+        return;
+    }
+    if (detail_ != nullptr) {
+        detail_->hide();
+    }
+    if (!result || !result->catalog) {
+        page_ = Page::unavailable;
+        pages_->setCurrentWidget(unavailable_);
+        return;
+    }
+    page_ = Page::list;
+    listPage_->show();
+    pages_->setCurrentWidget(scroll_);
+    refreshList();
+}
+
+void MainWindow::refreshList() {
+    const std::vector<AppEntry>& visible = model_.visibleEntries();
+    const bool table = model_.layout() == ListLayout::table;
+    const bool empty = visible.empty();
+    // The list in use goes right under the header; the other one waits hidden.
+    if (table && table_ == nullptr) {
+        table_ = new AppTable(model_, actions_, listPage_);
+        listColumn_->insertWidget(1, table_);
+    }
+    if (!table && grid_ == nullptr) {
+        grid_ = new AppGrid(model_, actions_, listPage_);
+        listColumn_->insertWidget(1, grid_);
+    }
+    if (table) {
+        table_->setEntries(visible);
+    } else {
+        grid_->setEntries(visible);
+    }
+    if (grid_ != nullptr) {
+        grid_->setVisible(!table && !empty);
+    }
+    if (table_ != nullptr) {
+        table_->setVisible(table && !empty);
+    }
+    empty_->setVisible(empty);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous()) {
+        qCInfo(lcApp, "Main window appeared");
+        model_.windowAppeared();
+    }
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        applyCanvas();
+    }
+}
+
+void MainWindow::applyCanvas() {
+    // The content sits on the canvas colour; the toolbar keeps the system's look.
+    const QColor canvas = VelmarTheme::color(VelmarTheme::Color::canvas, palette());
+    for (QWidget* widget : {static_cast<QWidget*>(pages_), scroll_->viewport(), scroll_->widget(),
+                            static_cast<QWidget*>(unavailable_)}) {
+        QPalette canvasPalette = widget->palette();
+        canvasPalette.setColor(QPalette::Window, canvas);
+        widget->setPalette(canvasPalette);
+        widget->setAutoFillBackground(true);
+    }
+}
+
+} // namespace kestle::app

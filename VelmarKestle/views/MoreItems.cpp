@@ -1,0 +1,100 @@
+#include "MoreItems.hpp"
+
+#include "EntryText.hpp"
+#include "KestleModel.hpp"
+
+namespace kestle::app {
+
+MoreItems::MoreItems(KestleModel& model, AppEntry entry, AppActions actions, Variant variant,
+                     QWidget* parent)
+    : QMenu(parent), model_(model), entry_(std::move(entry)), actions_(std::move(actions)),
+      variant_(variant) {
+    // Built only when shown: a window of cards holds hundreds of these menus.
+    connect(this, &QMenu::aboutToShow, this, &MoreItems::rebuild);
+}
+
+MoreItems* MoreItems::menu(KestleModel& model, AppEntry entry, AppActions actions, Variant variant,
+                           QWidget* parent) {
+    return new MoreItems(model, std::move(entry), std::move(actions), variant, parent);
+}
+
+void MoreItems::setEntry(AppEntry entry) {
+    entry_ = std::move(entry);
+}
+
+void MoreItems::rebuild() {
+    clear();
+    if (variant_ == Variant::card) {
+        addCardItems();
+    } else {
+        addDetailItems();
+    }
+}
+
+void MoreItems::addCardItems() {
+    if (entry_.latest) {
+        //: Menu item opening the detail page: the latest version
+        addAction(tr("What’s New in %1").arg(QString::fromStdString(entry_.latest->version)), this,
+                  [this] { model_.setDetail(entry_.id()); });
+    }
+    if (entry_.installed) {
+        //: Menu item: shows the installed app in the file manager
+        addAction(tr("Show in Finder"), this, [this] {
+            if (actions_.showInFinder) {
+                actions_.showInFinder(entry_);
+            }
+        });
+    }
+    if (entry_.app.site) {
+        //: Menu item opening the app's web page: its host name
+        addAction(tr("Open %1").arg(EntryText::host(*entry_.app.site)), this, [this] {
+            if (actions_.openSite) {
+                actions_.openSite(entry_);
+            }
+        });
+    }
+    if (entry_.installed) {
+        //: Menu item: opens the problem report about this app
+        addAction(tr("Report a Problem…"), this, [this] {
+            if (actions_.reportProblem) {
+                actions_.reportProblem(entry_, model_);
+            }
+        });
+        addTrash();
+    }
+}
+
+void MoreItems::addDetailItems() {
+    // The detail page shows the notes and its own report button, so only these remain.
+    if (entry_.installed) {
+        addAction(tr("Show in Finder"), this, [this] {
+            if (actions_.showInFinder) {
+                actions_.showInFinder(entry_);
+            }
+        });
+    }
+    if (entry_.app.site) {
+        addAction(tr("Open %1").arg(EntryText::host(*entry_.app.site)), this, [this] {
+            if (actions_.openSite) {
+                actions_.openSite(entry_);
+            }
+        });
+    }
+    if (entry_.installed) {
+        addTrash();
+    }
+}
+
+void MoreItems::addTrash() {
+    addSeparator();
+    //: Menu item that starts moving the installed app to the Trash
+    QAction* trash = addAction(tr("Move to Trash…"), this, [this] {
+        if (actions_.moveToTrash) {
+            actions_.moveToTrash(entry_, model_);
+        }
+    });
+    // Removing an app that a job is replacing, or just failed to, would race the job.
+    trash->setEnabled(!model_.queue().state(entry_.id()).has_value());
+}
+
+} // namespace kestle::app

@@ -1,0 +1,214 @@
+#include "StatusFooter.hpp"
+
+#include <QDateTime>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+
+#include "BusyIndicator.hpp"
+#include "KestleModel.hpp"
+#include "KestleStyle.hpp"
+#include "LocaleFormat.hpp"
+#include "SystemSymbol.hpp"
+#include "VelmarTheme.hpp"
+
+namespace kestle::app {
+
+namespace {
+
+constexpr qreal kFontSize = 12;
+constexpr int kSpacing = 6;
+constexpr int kIndicator = 12;
+constexpr int kPaddingX = 16;
+constexpr int kHeight = 30;
+
+// The filled warning triangle; decoration only, the text beside it says everything.
+class WarningSymbol : public QWidget {
+public:
+    explicit WarningSymbol(QWidget* parent) : QWidget(parent) {
+        setFixedSize(kIndicator + 2, kIndicator + 2);
+        setAccessibleName(QString());
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        SystemSymbol::paint(painter, QRectF(rect()).center(), kIndicator,
+                            u"exclamationmark.triangle.fill",
+                            VelmarTheme::color(VelmarTheme::Color::danger, palette()));
+    }
+};
+
+// A borderless text button in the accent colour, like a link in running text.
+QPushButton* plainButton(const QString& text, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setFlat(true);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setFont(KestleStyle::font(kFontSize, QFont::Medium));
+    button->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0 2px; }"));
+    return button;
+}
+
+std::chrono::sys_seconds seconds(Clock::time_point time) {
+    return std::chrono::time_point_cast<std::chrono::seconds>(time);
+}
+
+QDate localDate(Clock::time_point time) {
+    return QDateTime::fromSecsSinceEpoch(seconds(time).time_since_epoch().count()).date();
+}
+
+} // namespace
+
+StatusFooter::StatusFooter(KestleModel& model, AppActions actions, QWidget* parent)
+    : QWidget(parent), model_(model), actions_(std::move(actions)),
+      busy_(new BusyIndicator(kIndicator, this)), symbol_(new WarningSymbol(this)),
+      text_(new QLabel(this)), tryAgain_(plainButton(tr("Try Again"), this)),
+      report_(plainButton(tr("Report a Problem…"), this)),
+      //: Fixed text of the status line: what the maker's apps are made for
+      platform_(new QLabel(tr("Installs for macOS 27 · Apple silicon"), this)) {
+    setMinimumHeight(kHeight);
+    text_->setTextFormat(Qt::PlainText);
+    for (QLabel* label : {text_, platform_}) {
+        label->setFont(KestleStyle::font(kFontSize, QFont::Normal));
+    }
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(kPaddingX, 0, kPaddingX, 0);
+    row->setSpacing(kSpacing);
+    row->addWidget(busy_, 0, Qt::AlignVCenter);
+    row->addWidget(symbol_, 0, Qt::AlignVCenter);
+    row->addWidget(text_, 0, Qt::AlignVCenter);
+    row->addWidget(tryAgain_, 0, Qt::AlignVCenter);
+    row->addStretch(1);
+    row->addWidget(report_, 0, Qt::AlignVCenter);
+    row->addSpacing(kSpacing * 2);
+    row->addWidget(platform_, 0, Qt::AlignVCenter);
+
+    connect(tryAgain_, &QAbstractButton::clicked, this,
+            [this] { model_.check(CheckReason::user); });
+    connect(report_, &QAbstractButton::clicked, this, [this] {
+        if (actions_.reportProblem) {
+            actions_.reportProblem(std::nullopt, model_);
+        }
+    });
+    for (auto signal : {&KestleModel::isCheckingChanged, &KestleModel::resultChanged,
+                        &KestleModel::lastCheckChanged}) {
+        connect(&model_, signal, this, &StatusFooter::refresh);
+    }
+    refresh();
+    changeEvent(nullptr);
+}
+
+QString StatusFooter::statusText() const {
+    return status_ == Status::none ? QString() : text_->text();
+}
+
+std::optional<QString> StatusFooter::problemText(const KestleModel& model) {
+    const auto& result = model.result();
+    if (result && result->catalogFailure) {
+        switch (result->catalogFailure->kind) {
+        case CheckFailure::Kind::server:
+            //: The catalog server answered with an error: the HTTP status
+            return tr("velmar’s server answered with an error (%1).")
+                .arg(result->catalogFailure->status);
+        case CheckFailure::Kind::invalid:
+            return tr("The list of apps isn’t signed by velmar.");
+        case CheckFailure::Kind::offline:
+            return tr("Can’t reach velmar: no connection.");
+        }
+    }
+    const std::vector<std::string> failed = model.failedFeedNames();
+    if (!failed.empty()) {
+        QStringList names;
+        for (const std::string& name : failed) {
+            names << QString::fromStdString(name);
+        }
+        //: Feeds that failed: the app names as a list ("A, B and C")
+        return tr("Couldn’t check %1.").arg(LocaleFormat::andList(names));
+    }
+    return std::nullopt;
+}
+
+QString StatusFooter::checkTimeText(Clock::time_point lastCheck, Clock::time_point now) {
+    if (now - lastCheck < std::chrono::seconds(60)) {
+        return tr("Checked just now");
+    }
+    const QDate day = localDate(lastCheck);
+    const QDate today = localDate(now);
+    if (day == today) {
+        //: The time of the last check today
+        return tr("Checked today at %1").arg(LocaleFormat::timeOfDay(seconds(lastCheck)));
+    }
+    if (day == today.addDays(-1)) {
+        //: The time of the last check yesterday
+        return tr("Checked yesterday at %1").arg(LocaleFormat::timeOfDay(seconds(lastCheck)));
+    }
+    //: The date of the last check (day, short month, year)
+    return tr("Checked on %1").arg(LocaleFormat::releaseDate(seconds(lastCheck)));
+}
+
+QString StatusFooter::sourceText(const Setup& setup) {
+    if (setup.isSample) {
+        return tr("sample catalog");
+    }
+    QString domain;
+    if (setup.catalogURL) {
+        const std::string host = setup.catalogURL->host();
+        domain = QString::fromStdString(host.empty() ? setup.catalogURL->str() : host);
+    }
+    //: Where the list of apps comes from: the maker's web domain
+    return tr("catalog from %1").arg(domain);
+}
+
+void StatusFooter::refresh() {
+    std::optional<QString> problem;
+    if (model_.isChecking()) {
+        status_ = Status::checking;
+        text_->setText(tr("Checking for updates…"));
+    } else if ((problem = problemText(model_))) {
+        status_ = Status::problem;
+        text_->setText(*problem);
+    } else if (model_.lastCheck()) {
+        status_ = Status::checked;
+        text_->setText(checkTimeText(*model_.lastCheck(), model_.setup().now()) +
+                       QStringLiteral(" · ") + sourceText(model_.setup()));
+    } else {
+        status_ = Status::none;
+        text_->clear();
+    }
+    busy_->setVisible(status_ == Status::checking);
+    symbol_->setVisible(status_ == Status::problem);
+    tryAgain_->setVisible(status_ == Status::problem);
+    text_->setVisible(status_ != Status::none);
+}
+
+void StatusFooter::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    QColor line = KestleStyle::secondaryText(palette());
+    line.setAlphaF(0.2f);
+    painter.fillRect(QRectF(0, 0, width(), 1), line);
+}
+
+void StatusFooter::changeEvent(QEvent* event) {
+    if (event != nullptr) {
+        QWidget::changeEvent(event);
+    }
+    if (event == nullptr || event->type() == QEvent::PaletteChange ||
+        event->type() == QEvent::LanguageChange) {
+        const QColor accent = VelmarTheme::color(VelmarTheme::Color::accent, palette());
+        const QColor secondary = KestleStyle::secondaryText(palette());
+        for (QAbstractButton* button : {tryAgain_, report_}) {
+            QPalette buttonPalette = button->palette();
+            buttonPalette.setColor(QPalette::ButtonText, accent);
+            button->setPalette(buttonPalette);
+        }
+        for (QLabel* label : {text_, platform_}) {
+            QPalette labelPalette = label->palette();
+            labelPalette.setColor(QPalette::WindowText, secondary);
+            label->setPalette(labelPalette);
+        }
+    }
+}
+
+} // namespace kestle::app

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <optional>
+
+#include <QString>
+#include <QWidget>
+
+#include "AppActions.hpp"
+#include "CheckResult.hpp"
+#include "Setup.hpp"
+
+class QLabel;
+class QAbstractButton;
+
+namespace kestle::app {
+
+class BusyIndicator;
+class KestleModel;
+
+// The line along the bottom of the main window: whether a check runs, what went wrong
+// in the last one (with "Try Again"), or when the apps were last checked and from
+// where; then "Report a Problem…" and what the apps install for.
+class StatusFooter : public QWidget {
+    Q_OBJECT
+
+public:
+    StatusFooter(KestleModel& model, AppActions actions, QWidget* parent = nullptr);
+
+    // What the left side shows now.
+    enum class Status { checking, problem, checked, none };
+    Status status() const { return status_; }
+    // The text beside the indicator or symbol (empty for none).
+    QString statusText() const;
+    QAbstractButton* tryAgainButton() const { return tryAgain_; }
+    QAbstractButton* reportButton() const { return report_; }
+
+    // The last check's trouble, if any: the catalog's first, else the feeds'.
+    static std::optional<QString> problemText(const KestleModel& model);
+    // "Checked just now", "… today at 3:07 PM", "… yesterday at …", "Checked on Dec 7, 2026".
+    static QString checkTimeText(Clock::time_point lastCheck, Clock::time_point now);
+    // "sample catalog", or "catalog from" and the catalog's web domain.
+    static QString sourceText(const Setup& setup);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void refresh();
+
+    KestleModel& model_;
+    AppActions actions_;
+    Status status_ = Status::none;
+    BusyIndicator* busy_;
+    QWidget* symbol_;
+    QLabel* text_;
+    QAbstractButton* tryAgain_;
+    QAbstractButton* report_;
+    QLabel* platform_;
+};
+
+} // namespace kestle::app
