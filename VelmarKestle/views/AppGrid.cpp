@@ -1,8 +1,9 @@
 #include "AppGrid.hpp"
 
-#include <QGridLayout>
+#include <QVBoxLayout>
 
 #include "AppCard.hpp"
+#include "LazyRows.hpp"
 
 namespace kestle::app {
 
@@ -13,60 +14,56 @@ constexpr int kSpacing = 14;
 } // namespace
 
 AppGrid::AppGrid(KestleModel& model, AppActions actions, QWidget* parent)
-    : QWidget(parent), model_(model), actions_(std::move(actions)), grid_(new QGridLayout(this)) {
-    grid_->setContentsMargins(0, 0, 0, 0);
-    grid_->setHorizontalSpacing(kSpacing);
-    grid_->setVerticalSpacing(kSpacing);
-    grid_->setColumnStretch(0, 1);
-    grid_->setColumnStretch(1, 1);
-    grid_->setAlignment(Qt::AlignTop);
+    : QWidget(parent), model_(model), actions_(std::move(actions)),
+      rows_(new LazyRows(
+          2, kSpacing, [this](size_t index) { return cardFor(index); }, this)) {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(rows_);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
 void AppGrid::setEntries(const std::vector<AppEntry>& entries) {
-    std::vector<std::string> order;
-    order.reserve(entries.size());
-    for (const AppEntry& entry : entries) {
-        order.push_back(entry.id());
+    if (entries == entries_) {
+        return;
     }
-    // Cards of apps that left the list stay, hidden, for when they come back.
-    const bool sameOrder = order == order_;
-    if (!sameOrder) {
-        while (QLayoutItem* item = grid_->takeAt(0)) {
-            delete item;
+    const bool sameApps = std::ranges::equal(entries, entries_, {}, &AppEntry::id, &AppEntry::id);
+    entries_ = entries;
+    if (sameApps) {
+        // The same apps in the same places: refresh the cards on screen, and the others
+        // when they come into view.
+        for (size_t index = 0; index < entries_.size(); ++index) {
+            if (auto* card = qobject_cast<AppCard*>(rows_->placed(index))) {
+                card->setEntry(entries_[index]);
+            }
         }
-        for (auto& [id, card] : cards_) {
-            card->hide();
-        }
+        return;
     }
-    for (size_t index = 0; index < entries.size(); ++index) {
-        const AppEntry& entry = entries[index];
-        auto found = cards_.find(entry.id());
-        AppCard* card = nullptr;
-        if (found == cards_.end()) {
-            card = new AppCard(model_, entry, actions_, this);
-            cards_.emplace(entry.id(), card);
-        } else {
-            card = found->second;
-            card->setEntry(entry);
-        }
-        if (!sameOrder) {
-            grid_->addWidget(card, static_cast<int>(index / 2), static_cast<int>(index % 2));
-            card->show();
-        }
+    rows_->setCount(entries_.size());
+}
+
+AppCard* AppGrid::cardFor(size_t index) {
+    const AppEntry& entry = entries_[index];
+    auto found = cards_.find(entry.id());
+    if (found != cards_.end()) {
+        found->second->setEntry(entry);
+        return found->second;
     }
-    order_ = std::move(order);
+    auto* card = new AppCard(model_, entry, actions_, rows_);
+    cards_.emplace(entry.id(), card);
+    return card;
 }
 
 int AppGrid::rowCount() const {
-    return static_cast<int>((order_.size() + 1) / 2);
+    return rows_->rowCount();
 }
 
 AppCard* AppGrid::cardAt(int row, int column) const {
-    const size_t index = static_cast<size_t>(row) * 2 + static_cast<size_t>(column);
-    if (row < 0 || column < 0 || column > 1 || index >= order_.size()) {
+    if (row < 0 || column < 0 || column > 1) {
         return nullptr;
     }
-    return card(order_[index]);
+    return qobject_cast<AppCard*>(
+        rows_->placed(static_cast<size_t>(row) * 2 + static_cast<size_t>(column)));
 }
 
 AppCard* AppGrid::card(const std::string& id) const {

@@ -9,16 +9,15 @@
 #include "AppActions.hpp"
 #include "AppEntry.hpp"
 
-class QGridLayout;
-
 namespace kestle::app {
 
 class AppCard;
 class KestleModel;
+class LazyRows;
 
 // The entries as cards in two columns, in the entries' order; an odd last card keeps
-// the left cell. Cards are kept per app while the grid lives, so filtering and
-// searching only show, hide and move them.
+// the left cell. Cards are made when their row first scrolls into view and kept per
+// app while the grid lives, so filtering and searching only show, hide and move them.
 class AppGrid : public QWidget {
     Q_OBJECT
 
@@ -28,16 +27,19 @@ public:
     void setEntries(const std::vector<AppEntry>& entries);
 
     int rowCount() const;
-    // The card in a cell, or nothing for an empty cell.
+    // The card in a cell, or nothing for an empty cell or one not on screen yet.
     AppCard* cardAt(int row, int column) const;
+    // The card kept for an app, shown or not; nothing when it was never on screen.
     AppCard* card(const std::string& id) const;
 
 private:
+    AppCard* cardFor(size_t index);
+
     KestleModel& model_;
     AppActions actions_;
-    QGridLayout* grid_;
+    LazyRows* rows_;
+    std::vector<AppEntry> entries_;
     std::map<std::string, AppCard*> cards_;
-    std::vector<std::string> order_;
 };
 
 } // namespace kestle::app

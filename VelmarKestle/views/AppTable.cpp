@@ -14,6 +14,7 @@
 #include "Eyebrow.hpp"
 #include "KestleModel.hpp"
 #include "KestleStyle.hpp"
+#include "LazyRows.hpp"
 #include "LocaleFormat.hpp"
 #include "NameButton.hpp"
 #include "StatusChip.hpp"
@@ -232,7 +233,9 @@ std::vector<TableColumns::Width> AppTable::columns() {
 AppTable::AppTable(KestleModel& model, AppActions actions, QWidget* parent)
     : SurfacePanel(parent), model_(model), actions_(std::move(actions)),
       layout_(new QVBoxLayout(this)), header_(new QWidget(this)),
-      headerColumns_(new TableColumnsLayout(columns(), columnSpacing, header_)) {
+      headerColumns_(new TableColumnsLayout(columns(), columnSpacing, header_)),
+      lazyRows_(new LazyRows(
+          1, 0, [this](size_t index) { return rowAt(index); }, this)) {
     layout_->setContentsMargins(0, 0, 0, 0);
     layout_->setSpacing(0);
     headerColumns_->setContentsMargins(kPadX, 0, kPadX, 0);
@@ -244,48 +247,44 @@ AppTable::AppTable(KestleModel& model, AppActions actions, QWidget* parent)
     header_->setMinimumHeight(kHeaderHeight);
     header_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     layout_->addWidget(header_);
+    layout_->addWidget(lazyRows_);
     retranslate();
 }
 
 void AppTable::setEntries(const std::vector<AppEntry>& entries) {
-    std::vector<AppTableRow*> order;
-    order.reserve(entries.size());
-    std::set<AppTableRow*> placed;
-    for (const AppEntry& entry : entries) {
-        auto found = rows_.find(entry.id());
-        AppTableRow* row = nullptr;
-        if (found == rows_.end()) {
-            row = new AppTableRow(model_, entry, actions_, this);
-            rows_.emplace(entry.id(), row);
-        } else {
-            row = found->second;
-            row->setEntry(entry);
-        }
-        if (placed.insert(row).second) {
-            order.push_back(row);
-        }
-    }
-    if (order == shown_) {
+    if (entries == entries_) {
         return;
     }
-    // Typing in the search field filters on every key: the rows stay, only the
-    // layout's list of them changes.
-    setUpdatesEnabled(false);
-    while (layout_->count() > 1) {
-        delete layout_->takeAt(layout_->count() - 1);
+    const bool sameApps = std::ranges::equal(entries, entries_, {}, &AppEntry::id, &AppEntry::id);
+    entries_ = entries;
+    if (sameApps) {
+        for (size_t index = 0; index < entries_.size(); ++index) {
+            if (auto* row = qobject_cast<AppTableRow*>(lazyRows_->placed(index))) {
+                row->setEntry(entries_[index]);
+            }
+        }
+        return;
     }
-    for (AppTableRow* row : order) {
-        layout_->addWidget(row);
+    // Typing in the search field filters on every key: rows stay, only those on
+    // screen are placed.
+    lazyRows_->setCount(entries_.size());
+}
+
+AppTableRow* AppTable::rowAt(size_t index) {
+    const AppEntry& entry = entries_[index];
+    auto found = rows_.find(entry.id());
+    if (found != rows_.end()) {
+        found->second->setEntry(entry);
+        return found->second;
     }
-    for (const auto& [id, row] : rows_) {
-        row->setVisible(placed.contains(row));
-    }
-    shown_ = std::move(order);
-    setUpdatesEnabled(true);
+    auto* row = new AppTableRow(model_, entry, actions_, lazyRows_);
+    rows_.emplace(entry.id(), row);
+    return row;
 }
 
 AppTableRow* AppTable::row(int index) const {
-    return index >= 0 && index < rowCount() ? shown_[static_cast<size_t>(index)] : nullptr;
+    return index >= 0 ? qobject_cast<AppTableRow*>(lazyRows_->placed(static_cast<size_t>(index)))
+                      : nullptr;
 }
 
 AppTableRow* AppTable::rowFor(const std::string& id) const {

@@ -19,6 +19,8 @@ class QVBoxLayout;
 
 namespace kestle::app {
 
+class LazyRows;
+
 class AppIconView;
 class EntryActions;
 class Eyebrow;
@@ -121,8 +123,8 @@ public:
     // The entries to show, already filtered and ordered.
     void setEntries(const std::vector<AppEntry>& entries);
 
-    int rowCount() const { return static_cast<int>(shown_.size()); }
-    // A shown row, in order.
+    int rowCount() const { return static_cast<int>(entries_.size()); }
+    // The row at a place in the list, or nothing while it is off screen.
     AppTableRow* row(int index) const;
     // The row kept for an app, shown or not; nothing when it never was.
     AppTableRow* rowFor(const std::string& id) const;
@@ -136,6 +138,7 @@ protected:
 
 private:
     void retranslate();
+    AppTableRow* rowAt(size_t index);
 
     KestleModel& model_;
     AppActions actions_;
@@ -143,8 +146,9 @@ private:
     QWidget* header_;
     TableColumnsLayout* headerColumns_;
     std::vector<Eyebrow*> captions_;
+    LazyRows* lazyRows_;
+    std::vector<AppEntry> entries_;
     std::map<std::string, AppTableRow*> rows_;
-    std::vector<AppTableRow*> shown_;
 };
 
 } // namespace kestle::app

@@ -1,6 +1,8 @@
 #include "LocaleFormat.hpp"
 
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <unicode/datefmt.h>
@@ -30,23 +32,31 @@ icu::UnicodeString toIcu(const QString& text) {
 }
 
 // The locale's best pattern for a skeleton, formatting a moment in the local zone.
+// Making a pattern generator costs milliseconds, so each thread keeps its formats per
+// locale and skeleton.
 QString formatted(std::chrono::sys_seconds moment, const char* skeleton) {
-    UErrorCode status = U_ZERO_ERROR;
+    thread_local std::map<std::string, std::unique_ptr<icu::SimpleDateFormat>> formats;
     const icu::Locale locale = currentLocale();
-    std::unique_ptr<icu::DateTimePatternGenerator> generator(
-        icu::DateTimePatternGenerator::createInstance(locale, status));
-    if (U_FAILURE(status)) {
-        return {};
-    }
-    const icu::UnicodeString pattern = generator->getBestPattern(skeleton, status);
-    icu::SimpleDateFormat format(pattern, locale, status);
-    if (U_FAILURE(status)) {
-        return {};
+    const std::string key = std::string(locale.getName()) + '|' + skeleton;
+    auto found = formats.find(key);
+    if (found == formats.end()) {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::DateTimePatternGenerator> generator(
+            icu::DateTimePatternGenerator::createInstance(locale, status));
+        if (U_FAILURE(status)) {
+            return {};
+        }
+        const icu::UnicodeString pattern = generator->getBestPattern(skeleton, status);
+        auto format = std::make_unique<icu::SimpleDateFormat>(pattern, locale, status);
+        if (U_FAILURE(status)) {
+            return {};
+        }
+        found = formats.emplace(key, std::move(format)).first;
     }
     const auto millis =
         std::chrono::duration_cast<std::chrono::milliseconds>(moment.time_since_epoch());
     icu::UnicodeString text;
-    format.format(static_cast<UDate>(millis.count()), text);
+    found->second->format(static_cast<UDate>(millis.count()), text);
     return fromIcu(text);
 }
 

@@ -322,7 +322,9 @@ TEST(MainWindow, EmptyListSaysWhyByFilterAndSearch) {
 TEST(MainWindow, GridKeepsTwoColumnsAndReusesItsCards) {
     WindowFixture fixture;
     MainWindow window(*fixture.model, fixture.actions());
-    ASSERT_TRUE(fixture.check());
+    window.resize(1000, 1400);
+    window.show(); // the window's own check
+    ASSERT_TRUE(runUntil([&] { return window.page() == MainWindow::Page::list; }));
     auto* grid = window.grid();
     ASSERT_NE(grid, nullptr);
     ASSERT_EQ(grid->rowCount(), 3);
