@@ -8,6 +8,8 @@
 
 #include <QAbstractButton>
 #include <QDateTime>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimeZone>
 #include <QToolButton>
 
@@ -341,6 +343,47 @@ TEST(MainWindow, GridKeepsTwoColumnsAndReusesItsCards) {
     fixture.model->setQuery("");
     EXPECT_EQ(grid->card("notes"), notes) << "a card that comes back is the same widget";
     EXPECT_FALSE(notes->isHidden());
+}
+
+TEST(MainWindow, MakesOnlyTheRowsOnScreen) {
+    WindowFixture fixture;
+    CheckResult many;
+    many.catalog = kestle::Catalog{1, {}};
+    for (int i = 0; i < 200; ++i) {
+        const std::string id = "app" + std::to_string(i);
+        many.catalog->apps.push_back(
+            ViewTestModel::catalogApp(id, "App " + std::to_string(i), false));
+        many.latest.emplace(id, ViewTestModel::release("10", "1.0"));
+    }
+    fixture.answerWith(many);
+    MainWindow window(*fixture.model, fixture.actions());
+    window.resize(1000, 720);
+    window.show();
+    ASSERT_TRUE(runUntil([&] { return window.page() == MainWindow::Page::list; }));
+    kestle::test::spin(std::chrono::milliseconds(20));
+    auto made = [&] { return window.findChildren<kestle::app::AppCard*>().size(); };
+    EXPECT_EQ(window.grid()->rowCount(), 100);
+    EXPECT_GT(made(), 2u);
+    EXPECT_LT(made(), 20u) << "a screenful of cards, not 200";
+    EXPECT_EQ(window.grid()->card("app199"), nullptr);
+
+    auto* scroll = window.findChild<QScrollArea*>();
+    ASSERT_NE(scroll, nullptr);
+    scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+    kestle::test::spin(std::chrono::milliseconds(20));
+    ASSERT_NE(window.grid()->card("app199"), nullptr) << "the last card is made when it scrolls in";
+    EXPECT_FALSE(window.grid()->card("app199")->isHidden());
+    EXPECT_TRUE(window.grid()->card("app0")->isHidden()) << "cards scrolled away are hidden";
+    EXPECT_LT(made(), 40u);
+
+    // The table does the same, and searching narrows what it places.
+    fixture.model->setLayout(ListLayout::table);
+    kestle::test::spin(std::chrono::milliseconds(20));
+    EXPECT_LT(window.findChildren<kestle::app::AppTableRow*>().size(), 40u);
+    fixture.model->setQuery("App 19");
+    EXPECT_EQ(window.table()->rowCount(), 11); // 19 and 190-199
+    kestle::test::spin(std::chrono::milliseconds(20)); // the scroll range shrinks first
+    EXPECT_NE(window.table()->row(10), nullptr);
 }
 
 TEST(MainWindow, UpdateAllFollowsTheQueue) {
