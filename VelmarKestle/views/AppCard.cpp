@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "AppIconButton.hpp"
 #include "AppIconView.hpp"
 #include "EntryActions.hpp"
 #include "EntryText.hpp"
@@ -37,38 +38,15 @@ constexpr qreal kNameSize = 19;
 constexpr qreal kSiteFont = 12;
 constexpr qreal kTaglineFont = 13;
 constexpr qreal kVersionFont = 12.5;
-constexpr qreal kRadius = 12;
 
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// The platform's hairline between areas: the label colour, barely there.
-QColor separatorColor(const QPalette& palette) {
-    QColor color = KestleStyle::primaryText(palette);
-    color.setAlphaF(VelmarTheme::isDark(palette) ? 0.15f : 0.1f);
-    return color;
-}
-
-// The icon as a plain button: the icon view draws, the button takes the clicks.
-class IconButton : public QAbstractButton {
-public:
-    IconButton(AppIconView* icon, QWidget* parent) : QAbstractButton(parent) {
-        icon->setParent(this);
-        icon->setAttribute(Qt::WA_TransparentForMouseEvents);
-        icon->move(0, 0);
-        setFixedSize(icon->sizeHint());
-        setCursor(Qt::PointingHandCursor);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {}
-};
-
 } // namespace
 
 AppCard::AppCard(KestleModel& model, AppEntry entry, AppActions actions, QWidget* parent)
-    : QWidget(parent), model_(model), entry_(std::move(entry)) {
+    : SurfacePanel(parent), model_(model), entry_(std::move(entry)) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
 
     auto* stack = new QVBoxLayout(this);
@@ -90,7 +68,7 @@ AppCard::AppCard(KestleModel& model, AppEntry entry, AppActions actions, QWidget
     auto* identity = new QHBoxLayout();
     identity->setSpacing(kIconSpacing);
     icon_ = new AppIconView(entry_, EntryText::catalogIcon(model_, entry_), kIconSize);
-    iconButton_ = new IconButton(icon_, this);
+    iconButton_ = new AppIconButton(icon_, this);
     identity->addWidget(iconButton_, 0, Qt::AlignVCenter);
     auto* names = new QVBoxLayout();
     names->setSpacing(kNameSpacing);
@@ -178,22 +156,8 @@ void AppCard::applyColors() {
     version_->setPalette(pal);
 }
 
-void AppCard::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QPalette& pal = palette();
-    QRectF bounds = rect();
-    painter.fillPath(KestleStyle::roundedRect(bounds, kRadius),
-                     VelmarTheme::color(VelmarTheme::Color::surface, pal));
-    // The outline lies inside the shape, as a stroke on the half-pixel inset.
-    painter.setPen(QPen(separatorColor(pal), 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(
-        KestleStyle::roundedRect(bounds.adjusted(0.5, 0.5, -0.5, -0.5), kRadius - 0.5));
-}
-
 void AppCard::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
+    SurfacePanel::changeEvent(event);
     if (event->type() == QEvent::PaletteChange) {
         applyColors();
     } else if (event->type() == QEvent::LanguageChange) {

@@ -5,6 +5,7 @@
 
 #include "AppActions.hpp"
 #include "AppEntry.hpp"
+#include "SurfacePanel.hpp"
 
 class QLabel;
 class QAbstractButton;
@@ -21,7 +22,7 @@ class StatusChip;
 
 // One app in the main window's grid: status and site, icon and name (both open the
 // detail page), tagline, version line and the entry's controls, on a rounded surface.
-class AppCard : public QWidget {
+class AppCard : public SurfacePanel {
     Q_OBJECT
 
 public:
@@ -42,7 +43,6 @@ public:
     EntryActions* entryActions() const { return actions_; }
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:

@@ -232,11 +232,8 @@ void AppDetail::setEntry(AppEntry entry) {
     if (entry_ == entry) {
         return;
     }
-    const bool sameIcon = entry_.app.icon == entry.app.icon && entry_.installed == entry.installed;
     entry_ = std::move(entry);
-    if (!sameIcon) {
-        icon_->setIcon(entry_, EntryText::catalogIcon(model_, entry_));
-    }
+    icon_->setIcon(entry_, EntryText::catalogIcon(model_, entry_));
     if (progress_) {
         progress_->setEntry(entry_);
     }

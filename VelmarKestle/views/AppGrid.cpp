@@ -15,8 +15,9 @@ constexpr int kSpacing = 14;
 
 AppGrid::AppGrid(KestleModel& model, AppActions actions, QWidget* parent)
     : QWidget(parent), model_(model), actions_(std::move(actions)),
+      cards_([this](const AppEntry& entry) { return new AppCard(model_, entry, actions_, rows_); }),
       rows_(new LazyRows(
-          2, kSpacing, [this](size_t index) { return cardFor(index); }, this)) {
+          2, kSpacing, [this](size_t index) { return cards_.at(index); }, this)) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->addWidget(rows_);
@@ -24,34 +25,7 @@ AppGrid::AppGrid(KestleModel& model, AppActions actions, QWidget* parent)
 }
 
 void AppGrid::setEntries(const std::vector<AppEntry>& entries) {
-    if (entries == entries_) {
-        return;
-    }
-    const bool sameApps = std::ranges::equal(entries, entries_, {}, &AppEntry::id, &AppEntry::id);
-    entries_ = entries;
-    if (sameApps) {
-        // The same apps in the same places: refresh the cards on screen, and the others
-        // when they come into view.
-        for (size_t index = 0; index < entries_.size(); ++index) {
-            if (auto* card = qobject_cast<AppCard*>(rows_->placed(index))) {
-                card->setEntry(entries_[index]);
-            }
-        }
-        return;
-    }
-    rows_->setCount(entries_.size());
-}
-
-AppCard* AppGrid::cardFor(size_t index) {
-    const AppEntry& entry = entries_[index];
-    auto found = cards_.find(entry.id());
-    if (found != cards_.end()) {
-        found->second->setEntry(entry);
-        return found->second;
-    }
-    auto* card = new AppCard(model_, entry, actions_, rows_);
-    cards_.emplace(entry.id(), card);
-    return card;
+    cards_.set(entries, *rows_);
 }
 
 int AppGrid::rowCount() const {
@@ -67,8 +41,7 @@ AppCard* AppGrid::cardAt(int row, int column) const {
 }
 
 AppCard* AppGrid::card(const std::string& id) const {
-    auto found = cards_.find(id);
-    return found == cards_.end() ? nullptr : found->second;
+    return cards_.kept(id);
 }
 
 } // namespace kestle::app

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -8,6 +7,7 @@
 
 #include "AppActions.hpp"
 #include "AppEntry.hpp"
+#include "LazyEntries.hpp"
 
 namespace kestle::app {
 
@@ -33,13 +33,10 @@ public:
     AppCard* card(const std::string& id) const;
 
 private:
-    AppCard* cardFor(size_t index);
-
     KestleModel& model_;
     AppActions actions_;
+    LazyEntries<AppCard> cards_;
     LazyRows* rows_;
-    std::vector<AppEntry> entries_;
-    std::map<std::string, AppCard*> cards_;
 };
 
 } // namespace kestle::app

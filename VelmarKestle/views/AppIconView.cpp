@@ -170,6 +170,12 @@ AppIconView::AppIconView(AppEntry entry, std::optional<Url> catalogIcon, qreal s
 AppIconView::~AppIconView() = default;
 
 void AppIconView::setIcon(AppEntry entry, std::optional<Url> catalogIcon) {
+    // Rows and cards refresh often; the picture changes only with what it comes from.
+    if (entry.installed == entry_.installed && entry.app.icon == entry_.app.icon &&
+        catalogIcon == catalogIcon_) {
+        entry_ = std::move(entry);
+        return;
+    }
     entry_ = std::move(entry);
     catalogIcon_ = std::move(catalogIcon);
     resolve();

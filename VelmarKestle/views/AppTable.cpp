@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "AppIconButton.hpp"
 #include "AppIconView.hpp"
 #include "EntryActions.hpp"
 #include "EntryText.hpp"
@@ -40,26 +41,6 @@ const QString kDash = QStringLiteral("—");
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
-
-// The icon as a plain button; the icon itself lets the clicks through.
-class IconButton : public QAbstractButton {
-public:
-    IconButton(AppIconView* icon, QWidget* parent) : QAbstractButton(parent), icon_(icon) {
-        icon_->setParent(this);
-        icon_->setAttribute(Qt::WA_TransparentForMouseEvents);
-        setFocusPolicy(Qt::TabFocus);
-        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    }
-
-    QSize sizeHint() const override { return icon_->sizeHint(); }
-
-protected:
-    void resizeEvent(QResizeEvent*) override { icon_->setGeometry(rect()); }
-    void paintEvent(QPaintEvent*) override {}
-
-private:
-    AppIconView* icon_;
-};
 
 } // namespace
 
@@ -132,7 +113,7 @@ AppTableRow::AppTableRow(KestleModel& model, AppEntry entry, AppActions actions,
       latest_(new TableText(kCellTextSize, TableText::Tone::primary, this)),
       released_(new TableText(kCellTextSize, TableText::Tone::secondary, this)),
       actions_(new EntryActions(model_, entry_, std::move(actions), true, this)) {
-    iconButton_ = new IconButton(icon_, appCell_);
+    iconButton_ = new AppIconButton(icon_, appCell_);
     auto* names = new QVBoxLayout;
     names->setContentsMargins(0, 0, 0, 0);
     names->setSpacing(0);
@@ -171,11 +152,8 @@ void AppTableRow::setEntry(AppEntry entry) {
     if (entry_ == entry) {
         return;
     }
-    const bool sameIcon = entry_.app.icon == entry.app.icon && entry_.installed == entry.installed;
     entry_ = std::move(entry);
-    if (!sameIcon) {
-        icon_->setIcon(entry_, EntryText::catalogIcon(model_, entry_));
-    }
+    icon_->setIcon(entry_, EntryText::catalogIcon(model_, entry_));
     actions_->setEntry(entry_);
     refreshTexts();
     refreshChip();
@@ -234,8 +212,11 @@ AppTable::AppTable(KestleModel& model, AppActions actions, QWidget* parent)
     : SurfacePanel(parent), model_(model), actions_(std::move(actions)),
       layout_(new QVBoxLayout(this)), header_(new QWidget(this)),
       headerColumns_(new TableColumnsLayout(columns(), columnSpacing, header_)),
+      rows_([this](const AppEntry& entry) {
+          return new AppTableRow(model_, entry, actions_, lazyRows_);
+      }),
       lazyRows_(new LazyRows(
-          1, 0, [this](size_t index) { return rowAt(index); }, this)) {
+          1, 0, [this](size_t index) { return rows_.at(index); }, this)) {
     layout_->setContentsMargins(0, 0, 0, 0);
     layout_->setSpacing(0);
     headerColumns_->setContentsMargins(kPadX, 0, kPadX, 0);
@@ -252,34 +233,9 @@ AppTable::AppTable(KestleModel& model, AppActions actions, QWidget* parent)
 }
 
 void AppTable::setEntries(const std::vector<AppEntry>& entries) {
-    if (entries == entries_) {
-        return;
-    }
-    const bool sameApps = std::ranges::equal(entries, entries_, {}, &AppEntry::id, &AppEntry::id);
-    entries_ = entries;
-    if (sameApps) {
-        for (size_t index = 0; index < entries_.size(); ++index) {
-            if (auto* row = qobject_cast<AppTableRow*>(lazyRows_->placed(index))) {
-                row->setEntry(entries_[index]);
-            }
-        }
-        return;
-    }
     // Typing in the search field filters on every key: rows stay, only those on
     // screen are placed.
-    lazyRows_->setCount(entries_.size());
-}
-
-AppTableRow* AppTable::rowAt(size_t index) {
-    const AppEntry& entry = entries_[index];
-    auto found = rows_.find(entry.id());
-    if (found != rows_.end()) {
-        found->second->setEntry(entry);
-        return found->second;
-    }
-    auto* row = new AppTableRow(model_, entry, actions_, lazyRows_);
-    rows_.emplace(entry.id(), row);
-    return row;
+    rows_.set(entries, *lazyRows_);
 }
 
 AppTableRow* AppTable::row(int index) const {
@@ -288,8 +244,7 @@ AppTableRow* AppTable::row(int index) const {
 }
 
 AppTableRow* AppTable::rowFor(const std::string& id) const {
-    auto found = rows_.find(id);
-    return found == rows_.end() ? nullptr : found->second;
+    return rows_.kept(id);
 }
 
 Eyebrow* AppTable::headerCell(int column) const {

@@ -11,6 +11,7 @@
 #include "AppActions.hpp"
 #include "AppEntry.hpp"
 #include "FactStrip.hpp"
+#include "LazyEntries.hpp"
 #include "ReleaseNotesView.hpp"
 #include "TableColumns.hpp"
 
@@ -123,7 +124,7 @@ public:
     // The entries to show, already filtered and ordered.
     void setEntries(const std::vector<AppEntry>& entries);
 
-    int rowCount() const { return static_cast<int>(entries_.size()); }
+    int rowCount() const { return static_cast<int>(rows_.entries().size()); }
     // The row at a place in the list, or nothing while it is off screen.
     AppTableRow* row(int index) const;
     // The row kept for an app, shown or not; nothing when it never was.
@@ -138,7 +139,6 @@ protected:
 
 private:
     void retranslate();
-    AppTableRow* rowAt(size_t index);
 
     KestleModel& model_;
     AppActions actions_;
@@ -146,9 +146,8 @@ private:
     QWidget* header_;
     TableColumnsLayout* headerColumns_;
     std::vector<Eyebrow*> captions_;
+    LazyEntries<AppTableRow> rows_;
     LazyRows* lazyRows_;
-    std::vector<AppEntry> entries_;
-    std::map<std::string, AppTableRow*> rows_;
 };
 
 } // namespace kestle::app

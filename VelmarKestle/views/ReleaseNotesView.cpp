@@ -31,16 +31,6 @@ constexpr int kItemSpacing = 6;
 constexpr int kBulletSpacing = 8;
 constexpr int kListWidth = 560;
 
-QAccessibleInterface* headingFactory(const QString& className, QObject* object) {
-    if (className == QLatin1String(HeadingLabel::staticMetaObject.className()) && object &&
-        object->isWidgetType()) {
-        auto* label = static_cast<HeadingLabel*>(object);
-        auto* heading = new QAccessibleWidget(label, QAccessible::Heading);
-        return heading;
-    }
-    return nullptr;
-}
-
 // One bullet's text: rich when the item is plain inline Markdown, else the item
 // verbatim. The link colour follows the palette, so the text is rebuilt with it.
 class NoteText : public QLabel {
@@ -91,56 +81,6 @@ private:
 };
 
 } // namespace
-
-HeadingLabel::HeadingLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
-    static const bool installed = [] {
-        QAccessible::installFactory(headingFactory);
-        return true;
-    }();
-    (void)installed;
-}
-
-ToneLabel::ToneLabel(Tone tone, QWidget* parent) : QLabel(parent), tone_(tone) {
-    applyTone();
-}
-
-void ToneLabel::setTone(Tone tone) {
-    if (tone_ != tone) {
-        tone_ = tone;
-        applyTone();
-    }
-}
-
-QColor ToneLabel::toneColor() const {
-    // The parent's palette is the one the system changes; this label's own has its
-    // text colour overridden.
-    const QPalette base = parentWidget() ? parentWidget()->palette() : QApplication::palette();
-    switch (tone_) {
-    case Tone::secondary:
-        return KestleStyle::secondaryText(base);
-    case Tone::update:
-        return VelmarTheme::color(VelmarTheme::Color::update, base);
-    case Tone::primary:
-        break;
-    }
-    return KestleStyle::primaryText(base);
-}
-
-void ToneLabel::changeEvent(QEvent* event) {
-    QLabel::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange) {
-        applyTone();
-    }
-}
-
-void ToneLabel::applyTone() {
-    const QColor color = toneColor();
-    if (palette().color(QPalette::WindowText) != color) {
-        QPalette pal = palette();
-        pal.setColor(QPalette::WindowText, color);
-        setPalette(pal);
-    }
-}
 
 ReleaseNotesView::ReleaseNotesView(QWidget* parent)
     : QWidget(parent), title_(new HeadingLabel({}, this)),

@@ -12,42 +12,13 @@
 #include <QWidget>
 
 #include "FeedItem.hpp"
+#include "HeadingLabel.hpp"
+#include "ToneLabel.hpp"
 
 class QTextDocument;
 class QVBoxLayout;
 
 namespace kestle::app {
-
-// A label a screen reader announces as a heading.
-class HeadingLabel : public QLabel {
-    Q_OBJECT
-
-public:
-    explicit HeadingLabel(const QString& text = {}, QWidget* parent = nullptr);
-};
-
-// A one-line label in a colour taken from its parent's palette, so it follows the
-// system's appearance.
-class ToneLabel : public QLabel {
-    Q_OBJECT
-
-public:
-    enum class Tone { primary, secondary, update };
-
-    explicit ToneLabel(Tone tone = Tone::primary, QWidget* parent = nullptr);
-
-    Tone tone() const { return tone_; }
-    void setTone(Tone tone);
-    QColor toneColor() const;
-
-protected:
-    void changeEvent(QEvent* event) override;
-
-private:
-    void applyTone();
-
-    Tone tone_;
-};
 
 // "What's New" of the latest release: a heading with the release date, then one bullet
 // per item of the notes, each read as inline Markdown.
