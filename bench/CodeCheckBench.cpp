@@ -56,12 +56,8 @@ template <typename Work> double seconds(Work work) {
 bool sha256sum(const fs::path& app) {
     std::string script = "find \"$1\" -type f -print0 | xargs -0 sha256sum > /dev/null";
     std::string appPath = app.string();
-    char* argv[] = {const_cast<char*>("/bin/sh"),
-                    const_cast<char*>("-c"),
-                    script.data(),
-                    const_cast<char*>("sh"),
-                    appPath.data(),
-                    nullptr};
+    char* argv[] = {const_cast<char*>("/bin/sh"), const_cast<char*>("-c"), script.data(),
+                    const_cast<char*>("sh"),      appPath.data(),          nullptr};
     pid_t pid = 0;
     if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv, environ) != 0) {
         return false;

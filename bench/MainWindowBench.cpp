@@ -19,6 +19,7 @@
 
 #include "KestleModel.hpp"
 #include "MainWindow.hpp"
+#include "ProcessMemory.hpp"
 
 namespace {
 
@@ -26,14 +27,6 @@ using namespace kestle;
 using app::KestleModel;
 using app::ListLayout;
 using app::MainWindow;
-
-double residentMiB() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1 << 20);
-}
 
 const char* const kWords[] = {"Lumen",  "Quill", "Tessera", "Orbit",  "Cipher", "Harbor", "Fathom",
                               "Marble", "Sable", "Tinder",  "Vellum", "Wicket", "Zephyr"};

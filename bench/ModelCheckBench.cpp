@@ -24,6 +24,7 @@
 #include "KestleModel.hpp"
 #include "LiveSetup.hpp"
 #include "LoopbackServer.hpp"
+#include "ProcessMemory.hpp"
 #include "TempFolder.hpp"
 #include "TestSigning.hpp"
 #include "WebSource.hpp"
@@ -37,14 +38,6 @@ double mainThreadMs() {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
-double residentMiB() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1 << 20);
 }
 
 struct Figures {

@@ -150,10 +150,9 @@ void AppCard::openDetail() {
 }
 
 void AppCard::applyColors() {
-    QPalette pal = palette();
-    pal.setColor(QPalette::WindowText, KestleStyle::secondaryText(palette()));
-    tagline_->setPalette(pal);
-    version_->setPalette(pal);
+    const QColor secondary = KestleStyle::secondaryText(palette());
+    KestleStyle::setColor(*tagline_, QPalette::WindowText, secondary);
+    KestleStyle::setColor(*version_, QPalette::WindowText, secondary);
 }
 
 void AppCard::changeEvent(QEvent* event) {

@@ -8,7 +8,8 @@
 #include "KestleButton.hpp"
 #include "KestleModel.hpp"
 #include "KestleStyle.hpp"
-#include "SystemSymbol.hpp"
+#include "SymbolView.hpp"
+#include "ToneLabel.hpp"
 
 namespace kestle::app {
 
@@ -21,37 +22,22 @@ constexpr qreal kMessageSize = 13;
 constexpr int kSpacing = 10;
 constexpr int kMessageWidth = 420;
 
-class TriangleSymbol : public QWidget {
-public:
-    explicit TriangleSymbol(QWidget* parent) : QWidget(parent) {
-        setFixedSize(kSymbolSize + 4, kSymbolSize + 4);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        SystemSymbol::paint(painter, QRectF(rect()).center(), kSymbolSize,
-                            u"exclamationmark.triangle", KestleStyle::secondaryText(palette()));
-    }
-};
-
 } // namespace
 
 CatalogUnavailable::CatalogUnavailable(KestleModel& model, QWidget* parent)
     : QWidget(parent), model_(model), busy_(new BusyIndicator(kIndicatorSize, this)),
-      symbol_(new TriangleSymbol(this)), title_(new QLabel(this)), message_(new QLabel(this)),
+      symbol_(new SymbolView(QStringLiteral("exclamationmark.triangle"), kSymbolSize,
+                             SymbolView::Tone::secondary, this)),
+      title_(new QLabel(this)), message_(new ToneLabel(ToneLabel::Tone::secondary, this)),
       tryAgain_(new KestleButton(tr("Try Again"), false, false, this)) {
     title_->setFont(KestleStyle::font(kTitleSize, QFont::Bold));
     message_->setFont(KestleStyle::font(kMessageSize, QFont::Normal));
     message_->setMaximumWidth(kMessageWidth);
-    for (QLabel* label : {title_, message_}) {
+    for (QLabel* label : std::initializer_list<QLabel*>{title_, message_}) {
         label->setTextFormat(Qt::PlainText);
         label->setAlignment(Qt::AlignHCenter);
         label->setWordWrap(true);
     }
-    QPalette secondary = message_->palette();
-    secondary.setColor(QPalette::WindowText, KestleStyle::secondaryText(palette()));
-    message_->setPalette(secondary);
 
     auto* column = new QVBoxLayout(this);
     column->setSpacing(kSpacing);

@@ -14,6 +14,8 @@ namespace kestle::app {
 
 class BusyIndicator;
 class KestleModel;
+class SymbolView;
+class ToneLabel;
 
 // The whole content while there is no catalog: "Loading the Apps…" while the first
 // check runs, else why the list could not be loaded and "Try Again".
@@ -36,9 +38,9 @@ private:
     KestleModel& model_;
     bool loading_ = true;
     BusyIndicator* busy_;
-    QWidget* symbol_;
+    SymbolView* symbol_;
     QLabel* title_;
-    QLabel* message_;
+    ToneLabel* message_;
     QAbstractButton* tryAgain_;
 };
 

@@ -6,6 +6,7 @@
 #include "CapsuleButton.hpp"
 #include "KestleModel.hpp"
 #include "KestleStyle.hpp"
+#include "ToneLabel.hpp"
 
 namespace kestle::app {
 
@@ -20,18 +21,16 @@ constexpr int kPadding = 40;
 } // namespace
 
 EmptyList::EmptyList(KestleModel& model, QWidget* parent)
-    : QWidget(parent), model_(model), title_(new QLabel(this)), subtitle_(new QLabel(this)),
+    : QWidget(parent), model_(model), title_(new QLabel(this)),
+      subtitle_(new ToneLabel(ToneLabel::Tone::secondary, this)),
       showAll_(new CapsuleButton(tr("Show All Apps"), this)) {
     title_->setFont(KestleStyle::font(kTitleSize, QFont::Bold));
     subtitle_->setFont(KestleStyle::font(kSubtitleSize, QFont::Normal));
-    for (QLabel* label : {title_, subtitle_}) {
+    for (QLabel* label : std::initializer_list<QLabel*>{title_, subtitle_}) {
         label->setTextFormat(Qt::PlainText);
         label->setAlignment(Qt::AlignHCenter);
         label->setWordWrap(true);
     }
-    QPalette secondary = subtitle_->palette();
-    secondary.setColor(QPalette::WindowText, KestleStyle::secondaryText(palette()));
-    subtitle_->setPalette(secondary);
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, kPadding, 0, kPadding);

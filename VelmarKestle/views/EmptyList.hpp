@@ -9,6 +9,7 @@ class QAbstractButton;
 namespace kestle::app {
 
 class KestleModel;
+class ToneLabel;
 
 // What the list shows when the filter and the search leave no app: why, and a button
 // that shows every app again.
@@ -33,7 +34,7 @@ private:
 
     KestleModel& model_;
     QLabel* title_;
-    QLabel* subtitle_;
+    ToneLabel* subtitle_;
     QAbstractButton* showAll_;
 };
 

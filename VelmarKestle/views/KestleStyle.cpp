@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QWidget>
 #include <QtMath>
 
 #include "VelmarTheme.hpp"
@@ -24,6 +25,12 @@ QFont KestleStyle::font(qreal size, QFont::Weight weight, qreal tracking) {
 
 QColor KestleStyle::primaryText(const QPalette& palette) {
     return palette.color(QPalette::Active, QPalette::WindowText);
+}
+
+void KestleStyle::setColor(QWidget& widget, QPalette::ColorRole role, const QColor& color) {
+    QPalette own;
+    own.setColor(role, color);
+    widget.setPalette(own);
 }
 
 QColor KestleStyle::secondaryText(const QPalette& palette) {

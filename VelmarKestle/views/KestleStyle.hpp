@@ -8,6 +8,7 @@
 #include <QString>
 
 class QPainter;
+class QWidget;
 
 namespace kestle::app {
 
@@ -32,6 +33,11 @@ public:
     // Draws one line in rect with the painter's font, eliding it only when it does not fit.
     static void drawLine(QPainter& painter, const QRectF& rect, const QString& text,
                          Qt::Alignment alignment = Qt::AlignCenter);
+
+    // Pins one colour role of a widget and leaves every other role to follow its
+    // parent, so a later change of appearance still reaches the widget. (Copying the
+    // widget's palette and changing one role would pin all of them.)
+    static void setColor(QWidget& widget, QPalette::ColorRole role, const QColor& color);
 
     // Adds amount to each colour channel, as a brightness adjustment does.
     static QColor brightened(const QColor& color, qreal amount);

@@ -10,6 +10,7 @@
 #include "KestleModel.hpp"
 #include "KestleStyle.hpp"
 #include "SearchField.hpp"
+#include "ToneLabel.hpp"
 
 namespace kestle::app {
 
@@ -42,7 +43,8 @@ protected:
 
 ListHeader::ListHeader(KestleModel& model, QWidget* parent)
     : QWidget(parent), model_(model), search_(new SearchField(this)),
-      updateAll_(new KestleButton(QString(), true, false, this)), count_(new QLabel(this)) {
+      updateAll_(new KestleButton(QString(), true, false, this)),
+      count_(new ToneLabel(ToneLabel::Tone::secondary, this)) {
     auto* header = new QHBoxLayout;
     header->setSpacing(kHeaderSpacing);
     header->addWidget(new FilterTabs(model_, this), 0, Qt::AlignVCenter);
@@ -53,9 +55,6 @@ ListHeader::ListHeader(KestleModel& model, QWidget* parent)
     auto* title = new QLabel(tr("Apps for Mac"), this);
     title->setFont(KestleStyle::font(kTitleSize, QFont::Bold));
     count_->setFont(KestleStyle::font(kCountSize, QFont::Normal));
-    QPalette secondary = count_->palette();
-    secondary.setColor(QPalette::WindowText, KestleStyle::secondaryText(palette()));
-    count_->setPalette(secondary);
     auto* titleRow = new QHBoxLayout;
     titleRow->setSpacing(kTitleSpacing);
     titleRow->addWidget(title, 0, Qt::AlignVCenter);

@@ -9,6 +9,7 @@ namespace kestle::app {
 class KestleButton;
 class KestleModel;
 class SearchField;
+class ToneLabel;
 
 // Over the list of apps: the filter tabs, the search field and the update-all control,
 // then the title row with the number of apps shown.
@@ -30,7 +31,7 @@ private:
     KestleModel& model_;
     SearchField* search_;
     KestleButton* updateAll_;
-    QLabel* count_;
+    ToneLabel* count_;
 };
 
 } // namespace kestle::app

@@ -121,20 +121,18 @@ void MainWindow::buildToolbar(const Options& options) {
     toolbar->addWidget(new LayoutPicker(model_, toolbar));
     toolbar->addWidget(spacer(toolbar, false));
 
-    const QColor symbolColor = KestleStyle::primaryText(palette());
     check_ = new QToolButton(toolbar);
     check_->setText(tr("Check for Updates"));
     check_->setToolTip(tr("Check for Updates"));
-    check_->setIcon(SystemSymbol::icon(u"arrow.clockwise", kToolbarSymbol, symbolColor));
     check_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     connect(check_, &QToolButton::clicked, this, [this] { model_.check(CheckReason::user); });
     toolbar->addWidget(check_);
 
     if (options.openSettings) {
-        auto* settings = new QToolButton(toolbar);
+        settings_ = new QToolButton(toolbar);
+        auto* settings = settings_;
         settings->setText(tr("Settings"));
         settings->setToolTip(tr("Settings"));
-        settings->setIcon(SystemSymbol::icon(u"gearshape", kToolbarSymbol, symbolColor));
         settings->setToolButtonStyle(Qt::ToolButtonIconOnly);
         connect(settings, &QToolButton::clicked, this, options.openSettings);
         toolbar->addWidget(settings);
@@ -214,18 +212,24 @@ void MainWindow::showEvent(QShowEvent* event) {
 void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::PaletteChange) {
-        applyCanvas();
+        // The window hears of a new palette before its children get it; recolour once
+        // they all have it, so nothing below is resolved against the old one.
+        QMetaObject::invokeMethod(this, &MainWindow::applyCanvas, Qt::QueuedConnection);
     }
 }
 
 void MainWindow::applyCanvas() {
+    // Toolbar symbols are pictures: they are drawn again in the new text colour.
+    const QColor symbolColor = KestleStyle::primaryText(palette());
+    check_->setIcon(SystemSymbol::icon(u"arrow.clockwise", kToolbarSymbol, symbolColor));
+    if (settings_ != nullptr) {
+        settings_->setIcon(SystemSymbol::icon(u"gearshape", kToolbarSymbol, symbolColor));
+    }
     // The content sits on the canvas colour; the toolbar keeps the system's look.
     const QColor canvas = VelmarTheme::color(VelmarTheme::Color::canvas, palette());
     for (QWidget* widget : {static_cast<QWidget*>(pages_), scroll_->viewport(), scroll_->widget(),
                             static_cast<QWidget*>(unavailable_)}) {
-        QPalette canvasPalette = widget->palette();
-        canvasPalette.setColor(QPalette::Window, canvas);
-        widget->setPalette(canvasPalette);
+        KestleStyle::setColor(*widget, QPalette::Window, canvas);
         widget->setAutoFillBackground(true);
     }
 }

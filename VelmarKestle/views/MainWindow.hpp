@@ -82,6 +82,7 @@ private:
     StatusFooter* footer_;
     ToastOverlay* toasts_;
     QToolButton* check_ = nullptr;
+    QToolButton* settings_ = nullptr;
 };
 
 } // namespace kestle::app

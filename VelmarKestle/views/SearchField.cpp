@@ -83,9 +83,7 @@ SearchField::SearchField(QWidget* parent) : QWidget(parent) {
     edit_->setFrame(false);
     edit_->setFont(KestleStyle::font(13, QFont::Normal));
     // The field's own background is drawn by this widget.
-    QPalette transparent = edit_->palette();
-    transparent.setColor(QPalette::Base, Qt::transparent);
-    edit_->setPalette(transparent);
+    KestleStyle::setColor(*edit_, QPalette::Base, Qt::transparent);
     edit_->installEventFilter(this);
     layout->addWidget(edit_, 1, Qt::AlignVCenter);
     setFocusProxy(edit_);

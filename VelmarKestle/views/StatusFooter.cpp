@@ -11,7 +11,8 @@
 #include "KestleModel.hpp"
 #include "KestleStyle.hpp"
 #include "LocaleFormat.hpp"
-#include "SystemSymbol.hpp"
+#include "SymbolView.hpp"
+#include "ToneLabel.hpp"
 #include "VelmarTheme.hpp"
 
 namespace kestle::app {
@@ -23,23 +24,6 @@ constexpr int kSpacing = 6;
 constexpr int kIndicator = 12;
 constexpr int kPaddingX = 16;
 constexpr int kHeight = 30;
-
-// The filled warning triangle; decoration only, the text beside it says everything.
-class WarningSymbol : public QWidget {
-public:
-    explicit WarningSymbol(QWidget* parent) : QWidget(parent) {
-        setFixedSize(kIndicator + 2, kIndicator + 2);
-        setAccessibleName(QString());
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        SystemSymbol::paint(painter, QRectF(rect()).center(), kIndicator,
-                            u"exclamationmark.triangle.fill",
-                            VelmarTheme::color(VelmarTheme::Color::danger, palette()));
-    }
-};
 
 // A borderless text button in the accent colour, like a link in running text.
 QPushButton* plainButton(const QString& text, QWidget* parent) {
@@ -63,12 +47,16 @@ QDate localDate(Clock::time_point time) {
 
 StatusFooter::StatusFooter(KestleModel& model, AppActions actions, QWidget* parent)
     : QWidget(parent), model_(model), actions_(std::move(actions)),
-      busy_(new BusyIndicator(kIndicator, this)), symbol_(new WarningSymbol(this)),
-      text_(new QLabel(this)), tryAgain_(plainButton(tr("Try Again"), this)),
+      busy_(new BusyIndicator(kIndicator, this)),
+      symbol_(new SymbolView(QStringLiteral("exclamationmark.triangle.fill"), kIndicator,
+                             SymbolView::Tone::danger, this)),
+      text_(new ToneLabel(ToneLabel::Tone::secondary, this)),
+      tryAgain_(plainButton(tr("Try Again"), this)),
       report_(plainButton(tr("Report a Problem…"), this)),
       //: Fixed text of the status line: what the maker's apps are made for
-      platform_(new QLabel(tr("Installs for macOS 27 · Apple silicon"), this)) {
+      platform_(new ToneLabel(ToneLabel::Tone::secondary, this)) {
     setMinimumHeight(kHeight);
+    platform_->setText(tr("Installs for macOS 27 · Apple silicon"));
     text_->setTextFormat(Qt::PlainText);
     for (QLabel* label : {text_, platform_}) {
         label->setFont(KestleStyle::font(kFontSize, QFont::Normal));
@@ -197,16 +185,8 @@ void StatusFooter::changeEvent(QEvent* event) {
     if (event == nullptr || event->type() == QEvent::PaletteChange ||
         event->type() == QEvent::LanguageChange) {
         const QColor accent = VelmarTheme::color(VelmarTheme::Color::accent, palette());
-        const QColor secondary = KestleStyle::secondaryText(palette());
         for (QAbstractButton* button : {tryAgain_, report_}) {
-            QPalette buttonPalette = button->palette();
-            buttonPalette.setColor(QPalette::ButtonText, accent);
-            button->setPalette(buttonPalette);
-        }
-        for (QLabel* label : {text_, platform_}) {
-            QPalette labelPalette = label->palette();
-            labelPalette.setColor(QPalette::WindowText, secondary);
-            label->setPalette(labelPalette);
+            KestleStyle::setColor(*button, QPalette::ButtonText, accent);
         }
     }
 }

@@ -16,6 +16,8 @@ namespace kestle::app {
 
 class BusyIndicator;
 class KestleModel;
+class SymbolView;
+class ToneLabel;
 
 // The line along the bottom of the main window: whether a check runs, what went wrong
 // in the last one (with "Try Again"), or when the apps were last checked and from
@@ -52,11 +54,11 @@ private:
     AppActions actions_;
     Status status_ = Status::none;
     BusyIndicator* busy_;
-    QWidget* symbol_;
-    QLabel* text_;
+    SymbolView* symbol_;
+    ToneLabel* text_;
     QAbstractButton* tryAgain_;
     QAbstractButton* report_;
-    QLabel* platform_;
+    ToneLabel* platform_;
 };
 
 } // namespace kestle::app

@@ -13,6 +13,7 @@
 #include "KestleGlyph.hpp"
 #include "KestleModel.hpp"
 #include "KestleStyle.hpp"
+#include "ToneLabel.hpp"
 #include "VelmarTheme.hpp"
 
 namespace kestle::app {
@@ -46,15 +47,12 @@ protected:
 };
 
 QLabel* wrapping(const QString& text, QFont font, QWidget* parent, bool secondary) {
-    auto* label = new QLabel(text, parent);
+    auto* label =
+        new ToneLabel(secondary ? ToneLabel::Tone::secondary : ToneLabel::Tone::primary, parent);
+    label->setText(text);
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->setFont(font);
-    if (secondary) {
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, KestleStyle::secondaryText(palette));
-        label->setPalette(palette);
-    }
     return label;
 }
 
@@ -90,9 +88,8 @@ TermsView::TermsView(KestleModel& model, std::function<void()> openTerms,
     read->setCursor(Qt::PointingHandCursor);
     read->setStyleSheet(
         QStringLiteral("QPushButton { border: none; padding: 0; text-align: left; }"));
-    QPalette link = read->palette();
-    link.setColor(QPalette::ButtonText, VelmarTheme::color(VelmarTheme::Color::accent, palette()));
-    read->setPalette(link);
+    KestleStyle::setColor(*read, QPalette::ButtonText,
+                          VelmarTheme::color(VelmarTheme::Color::accent, palette()));
     connect(read, &QPushButton::clicked, this, [openTerms] {
         if (openTerms) {
             openTerms();

@@ -44,9 +44,7 @@ void ToneLabel::changeEvent(QEvent* event) {
 void ToneLabel::applyTone() {
     const QColor color = toneColor();
     if (palette().color(QPalette::WindowText) != color) {
-        QPalette pal = palette();
-        pal.setColor(QPalette::WindowText, color);
-        setPalette(pal);
+        KestleStyle::setColor(*this, QPalette::WindowText, color);
     }
 }
 

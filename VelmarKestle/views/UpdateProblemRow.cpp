@@ -3,52 +3,21 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 
 #include "KestleButton.hpp"
 #include "KestleModel.hpp"
 #include "KestleStyle.hpp"
 #include "SquareButton.hpp"
-#include "SystemSymbol.hpp"
-#include "VelmarTheme.hpp"
+#include "SymbolView.hpp"
 
 namespace kestle::app {
 
 namespace {
 
 constexpr qreal kIconSize = 14;
-constexpr int kIconFrame = 18;
 constexpr qreal kMessageFont = 12.5;
 constexpr int kSpacing = 8;
 constexpr qreal kDismissSymbol = 11;
-
-// The row's icon: "info.circle" in the secondary colour when the app took the
-// update over, "exclamationmark.triangle" in the danger colour for a failure.
-class ProblemIcon : public QWidget {
-public:
-    explicit ProblemIcon(QWidget* parent) : QWidget(parent) {
-        setFixedSize(kIconFrame, kIconFrame);
-    }
-
-    void setHandedToApp(bool handed) {
-        if (handed_ != handed) {
-            handed_ = handed;
-            update();
-        }
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        QColor color = handed_ ? KestleStyle::secondaryText(palette())
-                               : VelmarTheme::color(VelmarTheme::Color::danger, palette());
-        SystemSymbol::paint(painter, QRectF(rect()).center(), kIconSize,
-                            handed_ ? u"info.circle" : u"exclamationmark.triangle", color);
-    }
-
-private:
-    bool handed_ = false;
-};
 
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
@@ -59,8 +28,9 @@ QString qs(const std::string& text) {
 UpdateProblemRow::UpdateProblemRow(KestleModel& model, AppEntry entry, AppActions actions,
                                    bool compact, QWidget* parent)
     : QWidget(parent), model_(model), entry_(std::move(entry)), actions_(std::move(actions)),
-      compact_(compact), icon_(new ProblemIcon(this)), text_(new QLabel(this)),
-      action_(new KestleButton(QString(), false, false, this)),
+      compact_(compact), icon_(new SymbolView(QStringLiteral("exclamationmark.triangle"), kIconSize,
+                                              SymbolView::Tone::danger, this)),
+      text_(new QLabel(this)), action_(new KestleButton(QString(), false, false, this)),
       dismiss_(new SquareButton(QStringLiteral("xmark"), kDismissSymbol, this)) {
     text_->setFont(KestleStyle::font(kMessageFont, QFont::Normal));
     text_->setTextFormat(Qt::PlainText);
@@ -113,7 +83,10 @@ void UpdateProblemRow::refresh() {
     text_->setText(message_);
     icon_->setToolTip(message_);
     icon_->setAccessibleName(message_);
-    static_cast<ProblemIcon*>(icon_)->setHandedToApp(handed);
+    // The app took the update over: information, not a failure.
+    icon_->setSymbol(handed ? QStringLiteral("info.circle")
+                            : QStringLiteral("exclamationmark.triangle"),
+                     handed ? SymbolView::Tone::secondary : SymbolView::Tone::danger);
 
     const bool failed = state && state->kind == UpdateState::Kind::failed;
     const bool siteHelps = failed &&
@@ -154,9 +127,7 @@ void UpdateProblemRow::act() {
 }
 
 void UpdateProblemRow::applyColors() {
-    QPalette pal = text_->palette();
-    pal.setColor(QPalette::WindowText, KestleStyle::primaryText(palette()));
-    text_->setPalette(pal);
+    KestleStyle::setColor(*text_, QPalette::WindowText, KestleStyle::primaryText(palette()));
 }
 
 void UpdateProblemRow::changeEvent(QEvent* event) {

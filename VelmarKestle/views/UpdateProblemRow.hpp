@@ -17,6 +17,7 @@ namespace kestle::app {
 class KestleButton;
 class KestleModel;
 class SquareButton;
+class SymbolView;
 
 // A failed job, or one handed to the app itself: an icon whose tooltip is the
 // message, the message beside it unless compact, the one button that helps (open
@@ -59,7 +60,7 @@ private:
     bool compact_;
     QString message_;
     Help help_ = Help::tryAgain;
-    QWidget* icon_;
+    SymbolView* icon_;
     QLabel* text_;
     KestleButton* action_;
     SquareButton* dismiss_;

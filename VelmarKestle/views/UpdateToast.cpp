@@ -167,9 +167,8 @@ ToastButton* UpdateToast::button() const {
 }
 
 void UpdateToast::applyColors() {
-    QPalette pal = label_->palette();
-    pal.setColor(QPalette::WindowText, VelmarTheme::color(VelmarTheme::Color::onAccent, palette()));
-    label_->setPalette(pal);
+    KestleStyle::setColor(*label_, QPalette::WindowText,
+                          VelmarTheme::color(VelmarTheme::Color::onAccent, palette()));
 }
 
 void UpdateToast::changeEvent(QEvent* event) {

@@ -26,6 +26,7 @@
 #include "LocaleFormat.hpp"
 #include "MainWindow.hpp"
 #include "StatusFooter.hpp"
+#include "ToneLabel.hpp"
 #include "ViewTestModel.hpp"
 #include "ViewTestSupport.hpp"
 
@@ -61,6 +62,11 @@ CheckResult fiveApps() {
                                       ViewTestModel::catalogApp("maps", "Maps", true),
                                       ViewTestModel::catalogApp("clock", "Clock", false),
                                       ViewTestModel::catalogApp("paint", "Paint", false), orbit}};
+    for (CatalogApp& app : result.catalog->apps) {
+        app.tagline = kestle::LocalizedText{{"en", app.name + ", the tidy way"}};
+        app.summary = kestle::LocalizedText{{"en", "What " + app.name + " does, in two lines."}};
+        app.minimumSystem = "14.2";
+    }
     FeedItem notes = ViewTestModel::release("12", "1.2");
     notes.date = std::chrono::sys_days{std::chrono::year{2026} / 11 / 30};
     notes.length = 4'200'000;
@@ -381,7 +387,7 @@ TEST(MainWindow, MakesOnlyTheRowsOnScreen) {
     kestle::test::spin(std::chrono::milliseconds(20));
     EXPECT_LT(window.findChildren<kestle::app::AppTableRow*>().size(), 40u);
     fixture.model->setQuery("App 19");
-    EXPECT_EQ(window.table()->rowCount(), 11); // 19 and 190-199
+    EXPECT_EQ(window.table()->rowCount(), 11);         // 19 and 190-199
     kestle::test::spin(std::chrono::milliseconds(20)); // the scroll range shrinks first
     EXPECT_NE(window.table()->row(10), nullptr);
 }
@@ -472,6 +478,26 @@ TEST(MainWindow, SavesScreenshots) {
         save("main-table-failed-job");
         fixture.model->setDetail("notes");
         save("main-detail");
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Secondary texts are drawn from the palette in use, so a switch to dark recolours
+// them instead of leaving dark text on a dark window.
+TEST(MainWindow, SecondaryTextsFollowTheAppearance) {
+    WindowFixture fixture;
+    MainWindow window(*fixture.model, fixture.actions());
+    ASSERT_TRUE(fixture.check());
+    auto* count = window.header()->findChild<kestle::app::ToneLabel*>();
+    ASSERT_NE(count, nullptr);
+    for (bool dark : {true, false}) {
+        window.setPalette(dark ? kestle::test::darkPalette() : kestle::test::lightPalette());
+        kestle::test::spin(std::chrono::milliseconds(10));
+        const QColor text = count->palette().color(QPalette::WindowText);
+        EXPECT_EQ(text.lightnessF() > 0.5, dark) << text.name().toStdString();
     }
 }
 

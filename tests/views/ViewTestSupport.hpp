@@ -18,6 +18,7 @@ inline QPalette lightPalette() {
     QPalette palette;
     palette.setColor(QPalette::Window, QColor(0xEC, 0xEC, 0xEC));
     palette.setColor(QPalette::WindowText, Qt::black);
+    palette.setColor(QPalette::ButtonText, Qt::black);
     return palette;
 }
 
@@ -25,6 +26,7 @@ inline QPalette darkPalette() {
     QPalette palette;
     palette.setColor(QPalette::Window, QColor(0x1E, 0x1E, 0x1E));
     palette.setColor(QPalette::WindowText, Qt::white);
+    palette.setColor(QPalette::ButtonText, Qt::white);
     return palette;
 }
 
