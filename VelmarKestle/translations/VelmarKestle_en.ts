@@ -225,7 +225,7 @@ Version line of an app not installed: its version</extracomment>
     <name>kestle::app::FactStrip</name>
     <message>
         <source>macOS %1 · Apple silicon</source>
-        <extracomment>Fact of the detail page: caption of the app&apos;s system requirement</extracomment>
+        <extracomment>Fact of the detail page: the system an app needs, by its major macOS version</extracomment>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -353,11 +353,6 @@ Fact of the detail page: the price of every app</extracomment>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>The system didn’t let VelmarKestle move it (error %1). You can do it from the file manager.</source>
-        <extracomment>The system refused to move an app to the Trash: its error code</extracomment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>The development build moves to the Trash only the apps in the test folder.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -375,10 +370,6 @@ Fact of the detail page: the price of every app</extracomment>
     </message>
     <message>
         <source>Move %1 to the Trash?</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Its settings and data stay on this computer: if you install it again, you’ll find them.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -403,6 +394,15 @@ Fact of the detail page: the price of every app</extracomment>
     </message>
     <message>
         <source>Couldn’t Put %1 Back</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>macOS didn’t let VelmarKestle move it (error %1). You can do it from the Finder.</source>
+        <extracomment>The system refused to move an app to the Trash: its error code</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Its settings and data stay on this Mac: if you install it again, you’ll find them.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -225,7 +225,7 @@ Version line of an app not installed: its version</extracomment>
     <name>kestle::app::FactStrip</name>
     <message>
         <source>macOS %1 · Apple silicon</source>
-        <extracomment>Fact of the detail page: caption of the app&apos;s system requirement</extracomment>
+        <extracomment>Fact of the detail page: the system an app needs, by its major macOS version</extracomment>
         <translation>macOS %1 · Apple silicon</translation>
     </message>
     <message>
@@ -353,11 +353,6 @@ Fact of the detail page: the price of every app</extracomment>
         <translation>Ti avviseremo quando %1 sarà disponibile</translation>
     </message>
     <message>
-        <source>The system didn’t let VelmarKestle move it (error %1). You can do it from the file manager.</source>
-        <extracomment>The system refused to move an app to the Trash: its error code</extracomment>
-        <translation>Il sistema non ha permesso a VelmarKestle di spostarla (errore %1). Puoi farlo dal file manager.</translation>
-    </message>
-    <message>
         <source>The development build moves to the Trash only the apps in the test folder.</source>
         <translation>La build di sviluppo sposta nel Cestino solo le app nella cartella di test.</translation>
     </message>
@@ -376,10 +371,6 @@ Fact of the detail page: the price of every app</extracomment>
     <message>
         <source>Move %1 to the Trash?</source>
         <translation>Spostare %1 nel Cestino?</translation>
-    </message>
-    <message>
-        <source>Its settings and data stay on this computer: if you install it again, you’ll find them.</source>
-        <translation>Le sue impostazioni e i suoi dati restano su questo computer: se la installi di nuovo, li ritrovi.</translation>
     </message>
     <message>
         <source>Move to Trash</source>
@@ -404,6 +395,15 @@ Fact of the detail page: the price of every app</extracomment>
     <message>
         <source>Couldn’t Put %1 Back</source>
         <translation>Impossibile ripristinare %1</translation>
+    </message>
+    <message>
+        <source>macOS didn’t let VelmarKestle move it (error %1). You can do it from the Finder.</source>
+        <extracomment>The system refused to move an app to the Trash: its error code</extracomment>
+        <translation>macOS non ha permesso a VelmarKestle di spostarla (errore %1). Puoi farlo dal Finder.</translation>
+    </message>
+    <message>
+        <source>Its settings and data stay on this Mac: if you install it again, you’ll find them.</source>
+        <translation>Le sue impostazioni e i suoi dati restano su questo Mac: se la installi di nuovo, li ritroverai.</translation>
     </message>
 </context>
 <context>

@@ -53,9 +53,9 @@ StatusFooter::StatusFooter(KestleModel& model, AppActions actions, QWidget* pare
       text_(new ToneLabel(ToneLabel::Tone::secondary, this)),
       tryAgain_(plainButton(tr("Try Again"), this)),
       report_(plainButton(tr("Report a Problem…"), this)),
-      //: Fixed text of the status line: what the maker's apps are made for
       platform_(new ToneLabel(ToneLabel::Tone::secondary, this)) {
     setMinimumHeight(kHeight);
+    //: Fixed text of the status line: what the maker's apps are made for
     platform_->setText(tr("Installs for macOS 27 · Apple silicon"));
     text_->setTextFormat(Qt::PlainText);
     for (QLabel* label : {text_, platform_}) {
