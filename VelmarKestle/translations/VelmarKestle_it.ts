@@ -260,9 +260,7 @@ Version line of an app not installed: its version</extracomment>
     </message>
     <message>
         <source>Price</source>
-        <extracomment>Fact of the detail page: caption of the price
-----------
-Fact of the detail page: the price of every app</extracomment>
+        <extracomment>Fact of the detail page: caption of the price</extracomment>
         <translation>Prezzo</translation>
     </message>
     <message>
@@ -272,6 +270,7 @@ Fact of the detail page: the price of every app</extracomment>
     </message>
     <message>
         <source>Free</source>
+        <extracomment>Fact of the detail page: what every app costs</extracomment>
         <translation>Gratis</translation>
     </message>
 </context>

@@ -166,8 +166,9 @@ std::vector<FactStrip::Fact> FactStrip::facts(const AppEntry& entry) {
     facts.emplace_back(tr("Release"), release);
     facts.emplace_back(tr("Download"), download);
     facts.emplace_back(tr("Requires"), requirement);
-    //: Fact of the detail page: the price of every app
-    facts.emplace_back(tr("Price"), tr("Free"));
+    //: Fact of the detail page: what every app costs
+    const QString free = tr("Free");
+    facts.emplace_back(tr("Price"), free);
     return facts;
 }
 
