@@ -12,12 +12,23 @@
 #include "LiveSetup.hpp"
 #include "SessionTestSupport.hpp"
 #include "TempFolder.hpp"
+#include "Workspace.hpp"
+
+#include "AppCard.hpp"
+#include "AppGrid.hpp"
+#include "EntryActions.hpp"
+#include "LiveActions.hpp"
+#include "MainWindow.hpp"
+#include "ToastButton.hpp"
+#include "ToastOverlay.hpp"
+#include "UpdateToast.hpp"
 
 using kestle::AppEntry;
 using kestle::MemoryPreferences;
 using kestle::app::CheckReason;
 using kestle::app::Configuration;
 using kestle::app::KestleModel;
+using kestle::app::LiveActions;
 using kestle::app::LiveSetup;
 using kestle::test::runUntil;
 using kestle::test::TempFolder;
@@ -67,6 +78,62 @@ TEST(SampleBuild, ChecksTheSampleCatalogOfflineAndInstallsASampleApp) {
     EXPECT_TRUE(kestle::CodeCheck::checkDeveloperID(installed->url.path(),
                                                     kestle::CodeCheck::velmarTeam,
                                                     candidate->app.bundleID, config.anchors));
+    EXPECT_TRUE(fs::is_empty(temp / "state")) << "the image was detached";
+    ::unsetenv("KESTLE_DISKUTIL_STATE");
+}
+
+// The same, as the user does it: the window shows the sample, the card's "Install"
+// installs through the real installer, the notice's "Open" starts the installed copy,
+// and the card then offers "Open".
+TEST(SampleBuild, InstallsFromTheWindowAndOpensTheApp) {
+    TempFolder temp;
+    fs::create_directories(temp / "state");
+    fs::permissions(temp / "state", fs::perms::owner_all);
+    ::setenv("KESTLE_DISKUTIL_STATE", (temp / "state").c_str(), 1);
+    Configuration config = Configuration::read(KESTLE_APP_BUNDLE);
+    config.folders = {temp / "Applications"};
+    kestle::app::Setup setup = LiveSetup::make(config, std::make_shared<MemoryPreferences>(),
+                                               {temp / "cache", {}, temp / "work"});
+    setup.termsAccepted = true;
+    KestleModel model(std::move(setup));
+    std::vector<QString> started;
+    kestle::Workspace::hooks().start = [&](const QString& program, const QString&) {
+        started.push_back(program);
+        return true;
+    };
+    struct Restore {
+        ~Restore() { kestle::Workspace::hooks() = {}; }
+    } restore;
+
+    kestle::app::MainWindow window(model, LiveActions::make(config));
+    window.resize(1000, 900);
+    window.show();
+    ASSERT_TRUE(runUntil([&] {
+        return window.page() == kestle::app::MainWindow::Page::list && window.grid() &&
+               window.grid()->card("lumen");
+    }));
+    kestle::app::AppCard* lumen = window.grid()->card("lumen");
+    QAbstractButton* install = lumen->entryActions()->mainControl();
+    ASSERT_NE(install, nullptr);
+    EXPECT_EQ(install->text(), "Install");
+    install->click();
+
+    ASSERT_TRUE(runUntil([&] { return !model.queue().isBusy(); }, std::chrono::seconds(60)));
+    ASSERT_TRUE(runUntil([&] {
+        auto* toast = window.toasts()->toast();
+        return toast && toast->isVisible();
+    }));
+    EXPECT_EQ(window.toasts()->toast()->text(), "Lumen is installed");
+    ASSERT_NE(window.toasts()->toast()->button(), nullptr);
+    window.toasts()->toast()->button()->click();
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(fs::path(started[0].toStdString()).parent_path(),
+              temp / "Applications/Lumen.app/Contents/MacOS");
+
+    ASSERT_TRUE(runUntil([&] {
+        QAbstractButton* control = lumen->entryActions()->mainControl();
+        return control && control->text() == "Open";
+    }));
     EXPECT_TRUE(fs::is_empty(temp / "state")) << "the image was detached";
     ::unsetenv("KESTLE_DISKUTIL_STATE");
 }
