@@ -2,6 +2,14 @@
 #include <string>
 #include <vector>
 
+#include <filesystem>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
 #include <QUrlQuery>
 
 #include <gtest/gtest.h>
@@ -72,6 +80,45 @@ TEST(ProblemReport, MailtoEscapesEverythingButUnreservedCharacters) {
     const QUrlQuery query(url);
     EXPECT_EQ(query.queryItemValue("subject", QUrl::FullyDecoded), subject);
     EXPECT_EQ(query.queryItemValue("body", QUrl::FullyDecoded), body);
+}
+
+} // namespace
+
+namespace {
+
+// The dialog itself: its buttons in order, the lines shown, and "Copy Address" putting
+// the address on the clipboard.
+TEST(ProblemReport, DialogCopiesTheAddress) {
+    QGuiApplication::clipboard()->setText("something else");
+    QStringList buttons;
+    QString details;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        for (QAbstractButton* button : box->buttons()) {
+            buttons << button->text();
+        }
+        for (QLabel* label : box->findChildren<QLabel*>()) {
+            if (label->text().contains("Notes 2.1 (45)")) {
+                details = label->text();
+            }
+        }
+        const std::filesystem::path folder = KESTLE_SCREENSHOT_DIR;
+        std::filesystem::create_directories(folder);
+        box->grab().save(QString::fromStdString((folder / "problem-report.png").string()));
+        for (QAbstractButton* button : box->buttons()) {
+            if (button->text() == "Copy Address") {
+                button->click();
+            }
+        }
+    });
+    ProblemReport::show(entry("notes", "Notes", true), {entry("notes", "Notes", true)},
+                        "support@velmar.example");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "support@velmar.example");
+    buttons.sort();
+    EXPECT_EQ(buttons, (QStringList{"Cancel", "Copy Address", "Write Email"}));
+    EXPECT_TRUE(details.startsWith("VelmarKestle ")) << details.toStdString();
+    EXPECT_TRUE(details.contains("\nLinux ")) << details.toStdString();
 }
 
 } // namespace
