@@ -50,12 +50,37 @@ void warn(QWidget* parent, const QString& title, const QString& text) {
     box.exec();
 }
 
+// An app that may carry a system service only it can remove is never moved from here:
+// the user gets the steps instead.
+void showManualRemoval(const AppEntry& entry, QWidget* parent) {
+    const QString name = qs(entry.app.name);
+    const QString title = LiveActions::tr("Move %1 to the Trash Yourself").arg(name);
+    QMessageBox steps(QMessageBox::Information, title, title, QMessageBox::NoButton, parent);
+    steps.setInformativeText(
+        LiveActions::tr("%1 may have a system service that only it can remove. First turn %1 off "
+                        "in System Settings › General › Login Items & Extensions. Then quit %1 "
+                        "and move it to the Trash from the Finder.")
+            .arg(name));
+    QPushButton* show = steps.addButton(LiveActions::tr("Show in Finder"), QMessageBox::ActionRole);
+    QPushButton* ok = steps.addButton(QMessageBox::Ok);
+    steps.setDefaultButton(ok);
+    steps.setEscapeButton(ok);
+    steps.exec();
+    if (steps.clickedButton() == show) {
+        Workspace::revealInFileManager(entry.installed->url.path());
+    }
+}
+
 // Confirms, moves the bundle with the model's trash, offers Undo in a banner and
-// rescans. The full flow (quitting a running copy, steps by hand) builds on this.
+// rescans. The full flow (quitting a running copy first) builds on this.
 void moveToTrash(const AppEntry& entry, KestleModel& model,
                  const std::function<QWidget*()>& window) {
     QWidget* parent = window();
     if (!entry.installed || !model.setup().trash) {
+        return;
+    }
+    if (entry.app.manualRemoval) {
+        showManualRemoval(entry, parent);
         return;
     }
     const QString name = qs(entry.app.name);

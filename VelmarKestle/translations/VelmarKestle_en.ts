@@ -404,6 +404,18 @@ Version line of an app not installed: its version</extracomment>
         <source>Its settings and data stay on this Mac: if you install it again, you’ll find them.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Move %1 to the Trash Yourself</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 may have a system service that only it can remove. First turn %1 off in System Settings › General › Login Items &amp; Extensions. Then quit %1 and move it to the Trash from the Finder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show in Finder</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>kestle::app::MainWindow</name>

@@ -404,6 +404,18 @@ Version line of an app not installed: its version</extracomment>
         <source>Its settings and data stay on this Mac: if you install it again, you’ll find them.</source>
         <translation>Le sue impostazioni e i suoi dati restano su questo Mac: se la installi di nuovo, li ritroverai.</translation>
     </message>
+    <message>
+        <source>Move %1 to the Trash Yourself</source>
+        <translation>Sposta tu %1 nel Cestino</translation>
+    </message>
+    <message>
+        <source>%1 may have a system service that only it can remove. First turn %1 off in System Settings › General › Login Items &amp; Extensions. Then quit %1 and move it to the Trash from the Finder.</source>
+        <translation>%1 potrebbe avere un servizio di sistema che solo lei può rimuovere. Prima disattiva %1 in Impostazioni di Sistema › Generali › Elementi login ed estensioni. Poi esci da %1 e spostala nel Cestino dal Finder.</translation>
+    </message>
+    <message>
+        <source>Show in Finder</source>
+        <translation>Mostra nel Finder</translation>
+    </message>
 </context>
 <context>
     <name>kestle::app::MainWindow</name>

@@ -3,6 +3,11 @@
 #include <string>
 #include <vector>
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
 #include "AppBundleMaker.hpp"
@@ -121,6 +126,100 @@ TEST(LiveActions, NotifyMeTogglesTheWatchAndConfirmsOnlyTurningOn) {
     actions.notifyMe(maps, *fixture.model);
     EXPECT_FALSE(fixture.model->ledger().isWatching("maps"));
     EXPECT_FALSE(fixture.model->banner().has_value()) << "turning it off says nothing";
+}
+
+} // namespace
+
+namespace {
+
+// An app marked for removal by hand is never moved: the steps are shown instead, and
+// "Show in Finder" reveals it.
+TEST(LiveActions, AppsMarkedForManualRemovalAreNeverMoved) {
+    RecordedDesktop desktop;
+    TempFolder folder;
+    const auto bundle = folder.path() / "Applications/Notes.app";
+    std::filesystem::create_directories(bundle / "Contents");
+    AppEntry entry = installedAt(bundle);
+    entry.app.manualRemoval = true;
+
+    int moves = 0;
+    kestle::app::Setup setup;
+    setup.scope = kestle::UpdateScope{{Url::fromPath((folder.path() / "Applications").string())}};
+    setup.trash = kestle::AppTrash(
+        setup.scope, [&](const Url& url) -> std::expected<Url, kestle::PlatformError> {
+            ++moves;
+            return url;
+        });
+    kestle::app::KestleModel model(std::move(setup));
+    const AppActions actions = LiveActions::make(Configuration{});
+    QString title;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        title = box->text();
+        for (QAbstractButton* button : box->buttons()) {
+            if (button->text() == "Show in Finder") {
+                button->click();
+            }
+        }
+    });
+    actions.moveToTrash(entry, model);
+    EXPECT_EQ(title, "Move Notes to the Trash Yourself");
+    EXPECT_TRUE(std::filesystem::exists(bundle)) << "nothing was moved";
+    ASSERT_EQ(desktop.shown.size(), 1u);
+    EXPECT_EQ(desktop.shown[0], QUrl::fromLocalFile(QString::fromStdString(bundle.string())));
+    EXPECT_EQ(moves, 0);
+}
+
+} // namespace
+
+namespace {
+
+// Confirmed, the bundle goes to the Trash and the banner's "Undo" puts it back; a
+// declined confirmation moves nothing.
+TEST(LiveActions, MoveToTrashAsksThenOffersUndo) {
+    TempFolder folder;
+    const auto bundle = folder.path() / "Applications/Notes.app";
+    const auto trashed = folder.path() / "Trash/files/Notes.app";
+    std::filesystem::create_directories(bundle / "Contents");
+    std::filesystem::create_directories(trashed.parent_path());
+    kestle::app::Setup setup;
+    setup.scope = kestle::UpdateScope{{Url::fromPath((folder.path() / "Applications").string())}};
+    setup.trash = kestle::AppTrash(
+        setup.scope, [&](const Url& url) -> std::expected<Url, kestle::PlatformError> {
+            std::filesystem::rename(url.path(), trashed);
+            return Url::fromPath(trashed.string());
+        });
+    kestle::app::KestleModel model(std::move(setup));
+    const AppActions actions = LiveActions::make(Configuration{});
+
+    auto answer = [](const QString& choice) {
+        QTimer::singleShot(0, [choice] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->text(), "Move Notes to the Trash?");
+            for (QAbstractButton* button : box->buttons()) {
+                if (button->text() == choice) {
+                    button->click();
+                }
+            }
+        });
+    };
+    answer("Cancel");
+    actions.moveToTrash(installedAt(bundle), model);
+    EXPECT_TRUE(std::filesystem::exists(bundle));
+    EXPECT_FALSE(model.banner().has_value());
+
+    answer("Move to Trash");
+    actions.moveToTrash(installedAt(bundle), model);
+    EXPECT_FALSE(std::filesystem::exists(bundle));
+    EXPECT_TRUE(std::filesystem::exists(trashed));
+    ASSERT_TRUE(model.banner().has_value());
+    EXPECT_EQ(model.banner()->text, "Notes is in the Trash");
+    ASSERT_EQ(model.banner()->button, QString("Undo"));
+    model.banner()->action();
+    EXPECT_TRUE(std::filesystem::exists(bundle)) << "Undo put it back";
+    EXPECT_FALSE(std::filesystem::exists(trashed));
 }
 
 } // namespace
