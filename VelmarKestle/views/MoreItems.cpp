@@ -37,6 +37,27 @@ void MoreItems::addCardItems() {
         addAction(tr("What’s New in %1").arg(QString::fromStdString(entry_.latest->version)), this,
                   [this] { model_.setDetail(entry_.id()); });
     }
+    addPlaces();
+    if (entry_.installed) {
+        //: Menu item: opens the problem report about this app
+        addAction(tr("Report a Problem…"), this, [this] {
+            if (actions_.reportProblem) {
+                actions_.reportProblem(entry_, model_);
+            }
+        });
+        addTrash();
+    }
+}
+
+void MoreItems::addDetailItems() {
+    // The detail page shows the notes and its own report button, so only these remain.
+    addPlaces();
+    if (entry_.installed) {
+        addTrash();
+    }
+}
+
+void MoreItems::addPlaces() {
     if (entry_.installed) {
         //: Menu item: shows the installed app in the file manager
         addAction(tr("Show in Finder"), this, [this] {
@@ -52,36 +73,6 @@ void MoreItems::addCardItems() {
                 actions_.openSite(entry_);
             }
         });
-    }
-    if (entry_.installed) {
-        //: Menu item: opens the problem report about this app
-        addAction(tr("Report a Problem…"), this, [this] {
-            if (actions_.reportProblem) {
-                actions_.reportProblem(entry_, model_);
-            }
-        });
-        addTrash();
-    }
-}
-
-void MoreItems::addDetailItems() {
-    // The detail page shows the notes and its own report button, so only these remain.
-    if (entry_.installed) {
-        addAction(tr("Show in Finder"), this, [this] {
-            if (actions_.showInFinder) {
-                actions_.showInFinder(entry_);
-            }
-        });
-    }
-    if (entry_.app.site) {
-        addAction(tr("Open %1").arg(EntryText::host(*entry_.app.site)), this, [this] {
-            if (actions_.openSite) {
-                actions_.openSite(entry_);
-            }
-        });
-    }
-    if (entry_.installed) {
-        addTrash();
     }
 }
 

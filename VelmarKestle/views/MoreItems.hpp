@@ -36,6 +36,8 @@ public:
 private:
     void addCardItems();
     void addDetailItems();
+    // "Show in Finder" and "Open ⟨host⟩", where they apply.
+    void addPlaces();
     void addTrash();
 
     KestleModel& model_;

@@ -41,14 +41,18 @@ void paintInfoCircle(QPainter& painter, QPointF c, qreal size, const QPen& pen) 
     painter.drawEllipse(c + QPointF(0, -size * 0.22), w * 0.65, w * 0.65);
 }
 
-void paintTriangle(QPainter& painter, QPointF c, qreal size, const QPen& pen) {
-    qreal w = pen.widthF();
-    qreal half = size / 2 - w / 2;
+QPainterPath warningTriangle(QPointF c, qreal half) {
     QPainterPath triangle;
     triangle.moveTo(c + QPointF(0, -half));
     triangle.lineTo(c + QPointF(half, half * 0.85));
     triangle.lineTo(c + QPointF(-half, half * 0.85));
     triangle.closeSubpath();
+    return triangle;
+}
+
+void paintTriangle(QPainter& painter, QPointF c, qreal size, const QPen& pen) {
+    qreal w = pen.widthF();
+    const QPainterPath triangle = warningTriangle(c, size / 2 - w / 2);
     QPen outline = pen;
     outline.setJoinStyle(Qt::RoundJoin);
     painter.setPen(outline);
@@ -61,12 +65,7 @@ void paintTriangle(QPainter& painter, QPointF c, qreal size, const QPen& pen) {
 }
 
 void paintFilledTriangle(QPainter& painter, QPointF c, qreal size, const QPen& pen) {
-    qreal half = size / 2;
-    QPainterPath triangle;
-    triangle.moveTo(c + QPointF(0, -half));
-    triangle.lineTo(c + QPointF(half, half * 0.85));
-    triangle.lineTo(c + QPointF(-half, half * 0.85));
-    triangle.closeSubpath();
+    const QPainterPath triangle = warningTriangle(c, size / 2);
     QPen outline = pen;
     outline.setJoinStyle(Qt::RoundJoin);
     painter.setPen(outline);

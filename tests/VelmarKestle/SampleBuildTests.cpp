@@ -34,19 +34,41 @@ using kestle::test::runUntil;
 using kestle::test::TempFolder;
 namespace fs = std::filesystem;
 
-TEST(SampleBuild, ChecksTheSampleCatalogOfflineAndInstallsASampleApp) {
+namespace {
+
+// The live setup of the built bundle with everything it writes in a temporary folder:
+// installs, cache, work files and the disk tool's attachments.
+struct SampleFixture {
     TempFolder temp;
-    fs::create_directories(temp / "state");
-    fs::permissions(temp / "state", fs::perms::owner_all);
-    ::setenv("KESTLE_DISKUTIL_STATE", (temp / "state").c_str(), 1);
     Configuration config = Configuration::read(KESTLE_APP_BUNDLE);
-    config.folders = {temp / "Applications"};
-    kestle::app::Setup setup = LiveSetup::make(config, std::make_shared<MemoryPreferences>(),
-                                               {temp / "cache", {}, temp / "work"});
-    ASSERT_TRUE(setup.isSample);
-    ASSERT_TRUE(setup.checker) << "the sample build has a catalog key";
-    setup.termsAccepted = true;
-    KestleModel model(std::move(setup));
+    std::unique_ptr<KestleModel> made;
+
+    SampleFixture() {
+        fs::create_directories(temp / "state");
+        fs::permissions(temp / "state", fs::perms::owner_all);
+        ::setenv("KESTLE_DISKUTIL_STATE", (temp / "state").c_str(), 1);
+        config.folders = {temp / "Applications"};
+    }
+    ~SampleFixture() { ::unsetenv("KESTLE_DISKUTIL_STATE"); }
+
+    KestleModel& model() {
+        kestle::app::Setup setup = LiveSetup::make(config, std::make_shared<MemoryPreferences>(),
+                                                   {temp / "cache", {}, temp / "work"});
+        EXPECT_TRUE(setup.isSample);
+        EXPECT_TRUE(setup.checker) << "the sample build has a catalog key";
+        setup.termsAccepted = true;
+        made = std::make_unique<KestleModel>(std::move(setup));
+        return *made;
+    }
+};
+
+} // namespace
+
+TEST(SampleBuild, ChecksTheSampleCatalogOfflineAndInstallsASampleApp) {
+    SampleFixture sample;
+    KestleModel& model = sample.model();
+    const TempFolder& temp = sample.temp;
+    const Configuration& config = sample.config;
 
     bool checked = false;
     model.check(CheckReason::user, [&] { checked = true; });
@@ -79,23 +101,15 @@ TEST(SampleBuild, ChecksTheSampleCatalogOfflineAndInstallsASampleApp) {
                                                     kestle::CodeCheck::velmarTeam,
                                                     candidate->app.bundleID, config.anchors));
     EXPECT_TRUE(fs::is_empty(temp / "state")) << "the image was detached";
-    ::unsetenv("KESTLE_DISKUTIL_STATE");
 }
 
 // The same, as the user does it: the window shows the sample, the card's "Install"
 // installs through the real installer, the notice's "Open" starts the installed copy,
 // and the card then offers "Open".
 TEST(SampleBuild, InstallsFromTheWindowAndOpensTheApp) {
-    TempFolder temp;
-    fs::create_directories(temp / "state");
-    fs::permissions(temp / "state", fs::perms::owner_all);
-    ::setenv("KESTLE_DISKUTIL_STATE", (temp / "state").c_str(), 1);
-    Configuration config = Configuration::read(KESTLE_APP_BUNDLE);
-    config.folders = {temp / "Applications"};
-    kestle::app::Setup setup = LiveSetup::make(config, std::make_shared<MemoryPreferences>(),
-                                               {temp / "cache", {}, temp / "work"});
-    setup.termsAccepted = true;
-    KestleModel model(std::move(setup));
+    SampleFixture sample;
+    KestleModel& model = sample.model();
+    const TempFolder& temp = sample.temp;
     std::vector<QString> started;
     kestle::Workspace::hooks().start = [&](const QString& program, const QString&) {
         started.push_back(program);
@@ -105,7 +119,7 @@ TEST(SampleBuild, InstallsFromTheWindowAndOpensTheApp) {
         ~Restore() { kestle::Workspace::hooks() = {}; }
     } restore;
 
-    kestle::app::MainWindow window(model, LiveActions::make(config));
+    kestle::app::MainWindow window(model, LiveActions::make(sample.config));
     window.resize(1000, 900);
     window.show();
     ASSERT_TRUE(runUntil([&] {
@@ -135,7 +149,6 @@ TEST(SampleBuild, InstallsFromTheWindowAndOpensTheApp) {
         return control && control->text() == "Open";
     }));
     EXPECT_TRUE(fs::is_empty(temp / "state")) << "the image was detached";
-    ::unsetenv("KESTLE_DISKUTIL_STATE");
 }
 
 #endif
