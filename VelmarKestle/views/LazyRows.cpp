@@ -64,6 +64,15 @@ void LazyRows::resizeEvent(QResizeEvent* event) {
     place();
 }
 
+bool LazyRows::event(QEvent* event) {
+    // A placed item asks for more room (a job's row took its place, a text grew): rows
+    // are measured again.
+    if (event->type() == QEvent::LayoutRequest) {
+        place();
+    }
+    return QWidget::event(event);
+}
+
 bool LazyRows::eventFilter(QObject* watched, QEvent* event) {
     if (scrollArea_ && watched == scrollArea_->viewport() && event->type() == QEvent::Resize) {
         place();
