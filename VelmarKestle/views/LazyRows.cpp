@@ -133,7 +133,9 @@ void LazyRows::place() {
     }
     const auto [first, last] = visibleRows();
     const int columnWidth = std::max(0, (width() - (columns_ - 1) * spacing_) / columns_);
-    int measured = rowHeight_;
+    // Measured afresh each time: a first pass at a width not yet laid out, or a tall
+    // job row that has gone, must not keep the rows tall.
+    int measured = 0;
     for (size_t index = 0; index < count_; ++index) {
         const int row = static_cast<int>(index / static_cast<size_t>(columns_));
         if (row < first || row >= last) {
@@ -155,8 +157,10 @@ void LazyRows::place() {
                                                            : widget->sizeHint().height();
         measured = std::max({measured, itemHeight, widget->minimumHeight()});
     }
-    const bool grew = measured != rowHeight_;
-    rowHeight_ = measured;
+    const bool changed = measured > 0 && measured != rowHeight_;
+    if (measured > 0) {
+        rowHeight_ = measured;
+    }
     const int pitch = rowHeight_ + spacing_;
     for (size_t index = 0; index < count_; ++index) {
         if (QWidget* widget = placed_[index]) {
@@ -170,10 +174,15 @@ void LazyRows::place() {
         }
     }
     placing_ = false;
-    if (grew) {
-        // Rows further down move with the new height; the scroll range follows.
+    if (changed) {
+        // Rows further down move with the new height; the scroll range follows. Once:
+        // rows of other heights coming into view must not make it swing back and forth.
         updateGeometry();
-        place();
+        if (!replacing_) {
+            replacing_ = true;
+            place();
+            replacing_ = false;
+        }
     }
 }
 

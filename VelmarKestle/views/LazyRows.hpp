@@ -54,6 +54,7 @@ private:
     std::vector<QPointer<QWidget>> placed_; // by index
     QPointer<QScrollArea> scrollArea_;
     bool placing_ = false;
+    bool replacing_ = false;
 };
 
 } // namespace kestle::app

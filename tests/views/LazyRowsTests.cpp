@@ -79,3 +79,20 @@ TEST(LazyRows, RowsGrowWhenAnItemAsksForMoreRoom) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(LazyRows, RowsShrinkBackWhenTheTallItemIsGone) {
+    Scrolled scrolled;
+    QWidget* first = scrolled.rows->placed(0);
+    ASSERT_NE(first, nullptr);
+    first->setMinimumHeight(90);
+    kestle::test::spin(std::chrono::milliseconds(20));
+    ASSERT_EQ(scrolled.rows->rowHeight(), 90);
+    first->setMinimumHeight(40);
+    kestle::test::spin(std::chrono::milliseconds(20));
+    EXPECT_EQ(scrolled.rows->rowHeight(), 40);
+    EXPECT_EQ(scrolled.rows->placed(3)->y(), 50);
+}
+
+} // namespace

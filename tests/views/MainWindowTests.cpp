@@ -333,6 +333,7 @@ TEST(MainWindow, GridKeepsTwoColumnsAndReusesItsCards) {
     window.resize(1000, 1400);
     window.show(); // the window's own check
     ASSERT_TRUE(runUntil([&] { return window.page() == MainWindow::Page::list; }));
+    kestle::test::spin(std::chrono::milliseconds(20)); // laid out and placed
     auto* grid = window.grid();
     ASSERT_NE(grid, nullptr);
     ASSERT_EQ(grid->rowCount(), 3);
