@@ -74,20 +74,22 @@ bool LazyRows::event(QEvent* event) {
 }
 
 bool LazyRows::eventFilter(QObject* watched, QEvent* event) {
-    if (scrollArea_ && watched == scrollArea_->viewport() && event->type() == QEvent::Resize) {
+    if (viewport_ && watched == viewport_ && event->type() == QEvent::Resize) {
         place();
     }
     return QWidget::eventFilter(watched, event);
 }
 
 void LazyRows::watchScrollArea() {
-    if (scrollArea_) {
+    if (viewport_) {
         return;
     }
     for (QWidget* ancestor = parentWidget(); ancestor != nullptr;
          ancestor = ancestor->parentWidget()) {
         if (auto* area = qobject_cast<QScrollArea*>(ancestor)) {
-            scrollArea_ = area;
+            // Only the viewport is kept: while the scroll area is being destroyed its
+            // children still send events, and it is no longer a QScrollArea by then.
+            viewport_ = area->viewport();
             connect(area->verticalScrollBar(), &QScrollBar::valueChanged, this, &LazyRows::place);
             area->viewport()->installEventFilter(this);
             return;
@@ -97,11 +99,11 @@ void LazyRows::watchScrollArea() {
 
 std::pair<int, int> LazyRows::visibleRows() const {
     const int rows = rowCount();
-    if (!scrollArea_) {
+    if (!viewport_) {
         return {0, rows};
     }
     const int pitch = (rowHeight_ > 0 ? rowHeight_ : kGuessedRowHeight) + spacing_;
-    QWidget* viewport = scrollArea_->viewport();
+    QWidget* viewport = viewport_;
     const int top = mapFrom(viewport, QPoint(0, 0)).y();
     const int screen = viewport->height();
     // A quarter of a screenful above and below, so a short scroll finds its rows ready.
@@ -116,7 +118,7 @@ void LazyRows::place() {
     }
     watchScrollArea();
     // In a scroll area, what is hidden needs nothing yet; standing alone, every row shows.
-    if (scrollArea_ && !isVisible()) {
+    if (viewport_ && !isVisible()) {
         return;
     }
     placing_ = true;

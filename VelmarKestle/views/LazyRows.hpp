@@ -6,8 +6,6 @@
 #include <QPointer>
 #include <QWidget>
 
-class QScrollArea;
-
 namespace kestle::app {
 
 // Items in rows of one height, `columns` side by side, inside a scroll area. Only the
@@ -52,7 +50,7 @@ private:
     size_t count_ = 0;
     int rowHeight_ = 0;
     std::vector<QPointer<QWidget>> placed_; // by index
-    QPointer<QScrollArea> scrollArea_;
+    QPointer<QWidget> viewport_;            // of the enclosing scroll area
     bool placing_ = false;
     bool replacing_ = false;
 };
