@@ -1,6 +1,5 @@
 #include "ToastButton.hpp"
 
-#include <QEvent>
 #include <QPainter>
 
 #include "KestleStyle.hpp"
@@ -17,10 +16,8 @@ constexpr double kFillAlpha = 0.18;
 
 } // namespace
 
-ToastButton::ToastButton(const QString& text, QWidget* parent) : QAbstractButton(parent) {
-    setText(text);
+ToastButton::ToastButton(const QString& text, QWidget* parent) : CapsuleButton(text, parent) {
     setFont(KestleStyle::font(kFontSize, QFont::DemiBold));
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
 QSize ToastButton::sizeHint() const {
@@ -45,17 +42,6 @@ void ToastButton::paintEvent(QPaintEvent*) {
     painter.setFont(font());
     painter.setPen(label);
     painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, text());
-}
-
-bool ToastButton::hitButton(const QPoint& pos) const {
-    return KestleStyle::capsule(rect()).contains(QPointF(pos) + QPointF(0.5, 0.5));
-}
-
-void ToastButton::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::FontChange) {
-        updateGeometry();
-    }
-    QAbstractButton::changeEvent(event);
 }
 
 } // namespace kestle::app

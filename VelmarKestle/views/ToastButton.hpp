@@ -1,12 +1,13 @@
 #pragma once
 
-#include <QAbstractButton>
+#include "CapsuleButton.hpp"
 
 namespace kestle::app {
 
 // The button inside a toast: a semibold label on a light capsule of the toast's own
-// text colour, faded while pressed.
-class ToastButton : public QAbstractButton {
+// text colour, faded while pressed. It takes its shape (hit area, size updates) from
+// the capsule button and only draws and measures itself differently.
+class ToastButton : public CapsuleButton {
     Q_OBJECT
 
 public:
@@ -17,8 +18,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    bool hitButton(const QPoint& pos) const override;
-    void changeEvent(QEvent* event) override;
 };
 
 } // namespace kestle::app
