@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "FeedItem.hpp"
+#include "feeds/FeedItem.hpp"
 
 namespace kestle::framework {
 

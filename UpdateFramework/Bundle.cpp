@@ -1,6 +1,6 @@
 #include "Bundle.hpp"
 
-#include "AtomicFile.hpp"
+#include "support/AtomicFile.hpp"
 
 namespace kestle::framework {
 

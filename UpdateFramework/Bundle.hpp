@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "PropertyList.hpp"
+#include "support/PropertyList.hpp"
 
 namespace kestle::framework {
 

@@ -8,17 +8,17 @@
 #include <stdio.h>
 #include <sys/stat.h>
 
-#include "AtomicFile.hpp"
 #include "Bundle.hpp"
-#include "BundleFiles.hpp"
-#include "BundleManifest.hpp"
-#include "DiskImage.hpp"
-#include "Download.hpp"
-#include "Feed.hpp"
-#include "Installer.hpp"
 #include "UpdaterError.hpp"
-#include "Version.hpp"
-#include "WebSource.hpp"
+#include "check/WebSource.hpp"
+#include "codesign/BundleManifest.hpp"
+#include "feeds/Feed.hpp"
+#include "feeds/Version.hpp"
+#include "install/BundleFiles.hpp"
+#include "install/DiskImage.hpp"
+#include "install/Download.hpp"
+#include "install/Installer.hpp"
+#include "support/AtomicFile.hpp"
 
 namespace kestle::framework {
 

@@ -9,10 +9,10 @@
 #include <string>
 
 #include "AppcastItem.hpp"
-#include "CodeCheck.hpp"
-#include "PlatformError.hpp"
-#include "UpdateSignature.hpp"
-#include "Url.hpp"
+#include "codesign/CodeCheck.hpp"
+#include "support/UpdateSignature.hpp"
+#include "support/Url.hpp"
+#include "updates/PlatformError.hpp"
 
 namespace kestle::framework {
 

@@ -12,13 +12,13 @@
 #include <QPointer>
 #include <QProcess>
 
-#include "BundleFiles.hpp"
-#include "DiskImage.hpp"
-#include "Installer.hpp"
-#include "RunningApps.hpp"
-#include "SystemInfo.hpp"
 #include "UpdateWork.hpp"
 #include "UpdaterError.hpp"
+#include "apps/RunningApps.hpp"
+#include "install/BundleFiles.hpp"
+#include "install/DiskImage.hpp"
+#include "install/Installer.hpp"
+#include "support/SystemInfo.hpp"
 
 namespace kestle::framework {
 

@@ -16,12 +16,12 @@
 
 #include "AppcastItem.hpp"
 #include "Bundle.hpp"
-#include "CodeCheck.hpp"
-#include "PlatformError.hpp"
-#include "UpdateSignature.hpp"
 #include "UpdaterDelegate.hpp"
-#include "Url.hpp"
 #include "UserDriver.hpp"
+#include "codesign/CodeCheck.hpp"
+#include "support/UpdateSignature.hpp"
+#include "support/Url.hpp"
+#include "updates/PlatformError.hpp"
 
 namespace kestle::framework {
 

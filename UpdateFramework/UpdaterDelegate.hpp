@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "AppcastItem.hpp"
-#include "PlatformError.hpp"
+#include "updates/PlatformError.hpp"
 
 namespace kestle::framework {
 

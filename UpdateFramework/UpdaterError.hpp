@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "PlatformError.hpp"
+#include "updates/PlatformError.hpp"
 
 namespace kestle::framework {
 

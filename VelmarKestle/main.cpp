@@ -11,14 +11,14 @@
 #include <QTranslator>
 #include <QUrl>
 
-#include "KestleGlyph.hpp"
-#include "KestleModel.hpp"
-#include "LiveActions.hpp"
-#include "LiveSetup.hpp"
 #include "Logging.hpp"
-#include "MainWindow.hpp"
-#include "TermsView.hpp"
-#include "Workspace.hpp"
+#include "model/KestleModel.hpp"
+#include "model/LiveSetup.hpp"
+#include "platform/Workspace.hpp"
+#include "services/LiveActions.hpp"
+#include "views/components/KestleGlyph.hpp"
+#include "views/terms/TermsView.hpp"
+#include "views/window/MainWindow.hpp"
 
 using namespace kestle;
 using namespace kestle::app;

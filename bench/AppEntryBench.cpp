@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "AppEntry.hpp"
-#include "AppFilter.hpp"
 #include "RatioReporter.hpp"
-#include "TextTrim.hpp"
+#include "apps/AppEntry.hpp"
+#include "apps/AppFilter.hpp"
+#include "support/TextTrim.hpp"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include <nlohmann/json.hpp>
 #include <sodium.h>
 
-#include "Base64.hpp"
-#include "Checker.hpp"
-#include "Feed.hpp"
-#include "LoopbackServer.hpp"
-#include "SignedCatalog.hpp"
-#include "WebSource.hpp"
+#include "catalog/SignedCatalog.hpp"
+#include "check/Checker.hpp"
+#include "check/WebSource.hpp"
+#include "feeds/Feed.hpp"
+#include "helpers/LoopbackServer.hpp"
+#include "support/Base64.hpp"
 
 namespace {
 

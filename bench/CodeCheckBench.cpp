@@ -15,10 +15,10 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include "Base64.hpp"
-#include "CodeCheck.hpp"
-#include "CodeSigner.hpp"
-#include "TempFolder.hpp"
+#include "codesign/CodeCheck.hpp"
+#include "codesign/CodeSigner.hpp"
+#include "helpers/TempFolder.hpp"
+#include "support/Base64.hpp"
 
 namespace {
 

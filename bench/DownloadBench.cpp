@@ -8,10 +8,10 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
-#include "Download.hpp"
-#include "LoopbackServer.hpp"
 #include "RatioReporter.hpp"
-#include "TempFolder.hpp"
+#include "helpers/LoopbackServer.hpp"
+#include "helpers/TempFolder.hpp"
+#include "install/Download.hpp"
 
 extern char** environ;
 

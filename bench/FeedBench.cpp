@@ -6,8 +6,8 @@
 
 #include <expat.h>
 
-#include "Feed.hpp"
 #include "RatioReporter.hpp"
+#include "feeds/Feed.hpp"
 
 namespace {
 

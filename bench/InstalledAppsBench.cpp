@@ -15,8 +15,8 @@
 
 #include <plist/plist.h>
 
-#include "InstalledApps.hpp"
 #include "RatioReporter.hpp"
+#include "apps/InstalledApps.hpp"
 
 namespace {
 

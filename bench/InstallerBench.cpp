@@ -22,10 +22,10 @@
 
 #include <sodium.h>
 
-#include "Base64.hpp"
-#include "Installer.hpp"
-#include "TempFolder.hpp"
-#include "UpdateSignature.hpp"
+#include "helpers/TempFolder.hpp"
+#include "install/Installer.hpp"
+#include "support/Base64.hpp"
+#include "support/UpdateSignature.hpp"
 
 namespace {
 

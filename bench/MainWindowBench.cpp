@@ -17,9 +17,9 @@
 #include <QElapsedTimer>
 #include <QEvent>
 
-#include "KestleModel.hpp"
-#include "MainWindow.hpp"
 #include "ProcessMemory.hpp"
+#include "model/KestleModel.hpp"
+#include "views/window/MainWindow.hpp"
 
 namespace {
 

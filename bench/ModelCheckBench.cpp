@@ -18,16 +18,16 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
-#include "Checker.hpp"
-#include "Configuration.hpp"
-#include "InstalledApps.hpp"
-#include "KestleModel.hpp"
-#include "LiveSetup.hpp"
-#include "LoopbackServer.hpp"
 #include "ProcessMemory.hpp"
-#include "TempFolder.hpp"
-#include "TestSigning.hpp"
-#include "WebSource.hpp"
+#include "apps/InstalledApps.hpp"
+#include "check/Checker.hpp"
+#include "check/WebSource.hpp"
+#include "helpers/LoopbackServer.hpp"
+#include "helpers/TempFolder.hpp"
+#include "helpers/TestSigning.hpp"
+#include "model/Configuration.hpp"
+#include "model/KestleModel.hpp"
+#include "model/LiveSetup.hpp"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <nlohmann/json.hpp>
 #include <sodium.h>
 
-#include "Base64.hpp"
 #include "RatioReporter.hpp"
-#include "SignedCatalog.hpp"
+#include "catalog/SignedCatalog.hpp"
+#include "support/Base64.hpp"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "RatioReporter.hpp"
-#include "Version.hpp"
+#include "feeds/Version.hpp"
 
 namespace {
 

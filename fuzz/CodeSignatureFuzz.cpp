@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "BundleManifest.hpp"
-#include "CodeRequirement.hpp"
+#include "codesign/BundleManifest.hpp"
+#include "codesign/CodeRequirement.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);

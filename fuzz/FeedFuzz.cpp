@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "Feed.hpp"
-#include "ReleaseNotes.hpp"
+#include "feeds/Feed.hpp"
+#include "feeds/ReleaseNotes.hpp"
 
 using kestle::Feed;
 using kestle::ReleaseNotes;

@@ -10,7 +10,7 @@
 
 #include <unistd.h>
 
-#include "PreferenceStore.hpp"
+#include "support/PreferenceStore.hpp"
 
 namespace fs = std::filesystem;
 

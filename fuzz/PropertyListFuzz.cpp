@@ -10,7 +10,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "PropertyList.hpp"
+#include "support/PropertyList.hpp"
 
 using kestle::PropertyList;
 

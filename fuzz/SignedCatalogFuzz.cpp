@@ -9,8 +9,8 @@
 
 #include <sodium.h>
 
-#include "Base64.hpp"
-#include "SignedCatalog.hpp"
+#include "catalog/SignedCatalog.hpp"
+#include "support/Base64.hpp"
 
 namespace {
 

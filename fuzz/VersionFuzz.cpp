@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "Version.hpp"
+#include "feeds/Version.hpp"
 
 using kestle::ComparisonResult;
 using kestle::Version;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "CodeSigner.hpp"
+#include "codesign/CodeSigner.hpp"
 
 namespace {
 

@@ -20,9 +20,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "AtomicFile.hpp"
-#include "Base64.hpp"
-#include "SignedCatalog.hpp"
+#include "catalog/SignedCatalog.hpp"
+#include "support/AtomicFile.hpp"
+#include "support/Base64.hpp"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "AlertLedger.hpp"
+#include "apps/AlertLedger.hpp"
 
-#include "JsonDecoding.hpp"
+#include "catalog/JsonDecoding.hpp"
 
 namespace kestle {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "AppEntry.hpp"
+#include "apps/AppEntry.hpp"
 
 namespace kestle {
 

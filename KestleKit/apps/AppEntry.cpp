@@ -1,7 +1,7 @@
-#include "AppEntry.hpp"
+#include "apps/AppEntry.hpp"
 
-#include "TextTrim.hpp"
-#include "Version.hpp"
+#include "feeds/Version.hpp"
+#include "support/TextTrim.hpp"
 
 namespace kestle {
 

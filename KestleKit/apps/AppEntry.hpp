@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "Catalog.hpp"
-#include "FeedItem.hpp"
-#include "InstalledApp.hpp"
-#include "SearchText.hpp"
+#include "apps/InstalledApp.hpp"
+#include "apps/SearchText.hpp"
+#include "catalog/Catalog.hpp"
+#include "feeds/FeedItem.hpp"
 
 namespace kestle {
 

@@ -1,4 +1,4 @@
-#include "AppFilter.hpp"
+#include "apps/AppFilter.hpp"
 
 namespace kestle {
 

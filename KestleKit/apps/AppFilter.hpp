@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "AppEntry.hpp"
+#include "apps/AppEntry.hpp"
 
 namespace kestle {
 

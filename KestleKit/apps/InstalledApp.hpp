@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "Url.hpp"
+#include "support/Url.hpp"
 
 namespace kestle {
 

@@ -1,4 +1,4 @@
-#include "InstalledApps.hpp"
+#include "apps/InstalledApps.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,9 +14,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "PropertyList.hpp"
-#include "UniqueFd.hpp"
-#include "Version.hpp"
+#include "feeds/Version.hpp"
+#include "support/PropertyList.hpp"
+#include "support/UniqueFd.hpp"
 
 namespace kestle {
 namespace {

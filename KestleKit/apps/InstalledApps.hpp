@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "InstalledApp.hpp"
-#include "Url.hpp"
+#include "apps/InstalledApp.hpp"
+#include "support/Url.hpp"
 
 namespace kestle {
 

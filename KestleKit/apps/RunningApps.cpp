@@ -1,4 +1,4 @@
-#include "RunningApps.hpp"
+#include "apps/RunningApps.hpp"
 
 #include <charconv>
 #include <string>

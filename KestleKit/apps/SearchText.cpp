@@ -1,4 +1,4 @@
-#include "SearchText.hpp"
+#include "apps/SearchText.hpp"
 
 #include <algorithm>
 #include <array>

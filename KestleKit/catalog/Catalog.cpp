@@ -1,4 +1,4 @@
-#include "Catalog.hpp"
+#include "catalog/Catalog.hpp"
 
 namespace kestle {
 

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "CatalogApp.hpp"
-#include "JsonDecoding.hpp"
+#include "catalog/CatalogApp.hpp"
+#include "catalog/JsonDecoding.hpp"
 
 namespace kestle {
 

@@ -1,4 +1,4 @@
-#include "CatalogApp.hpp"
+#include "catalog/CatalogApp.hpp"
 
 namespace kestle {
 namespace {

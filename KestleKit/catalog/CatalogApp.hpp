@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "JsonDecoding.hpp"
-#include "LocalizedText.hpp"
-#include "Url.hpp"
+#include "catalog/JsonDecoding.hpp"
+#include "catalog/LocalizedText.hpp"
+#include "support/Url.hpp"
 
 namespace kestle {
 

@@ -1,4 +1,4 @@
-#include "JsonDecoding.hpp"
+#include "catalog/JsonDecoding.hpp"
 
 #include <cmath>
 #include <limits>

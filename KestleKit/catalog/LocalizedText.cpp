@@ -1,4 +1,4 @@
-#include "LocalizedText.hpp"
+#include "catalog/LocalizedText.hpp"
 
 namespace kestle {
 

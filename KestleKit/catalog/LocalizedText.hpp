@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "JsonDecoding.hpp"
+#include "catalog/JsonDecoding.hpp"
 
 namespace kestle {
 

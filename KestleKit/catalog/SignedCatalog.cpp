@@ -1,8 +1,8 @@
-#include "SignedCatalog.hpp"
+#include "catalog/SignedCatalog.hpp"
 
 #include <optional>
 
-#include "Base64.hpp"
+#include "support/Base64.hpp"
 
 namespace kestle {
 namespace {

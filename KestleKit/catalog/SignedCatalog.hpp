@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "Catalog.hpp"
-#include "UpdateSignature.hpp"
+#include "catalog/Catalog.hpp"
+#include "support/UpdateSignature.hpp"
 
 namespace kestle {
 

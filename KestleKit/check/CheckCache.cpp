@@ -1,8 +1,8 @@
-#include "CheckCache.hpp"
+#include "check/CheckCache.hpp"
 
 #include <system_error>
 
-#include "AtomicFile.hpp"
+#include "support/AtomicFile.hpp"
 
 namespace kestle {
 

@@ -1,4 +1,4 @@
-#include "CheckFailure.hpp"
+#include "check/CheckFailure.hpp"
 
 namespace kestle {
 

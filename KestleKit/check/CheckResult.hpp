@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "Catalog.hpp"
-#include "CheckFailure.hpp"
-#include "FeedItem.hpp"
+#include "catalog/Catalog.hpp"
+#include "check/CheckFailure.hpp"
+#include "feeds/FeedItem.hpp"
 
 namespace kestle {
 

@@ -1,12 +1,12 @@
-#include "Checker.hpp"
+#include "check/Checker.hpp"
 
 #include <mutex>
 #include <thread>
 #include <variant>
 #include <vector>
 
-#include "Feed.hpp"
-#include "SignedCatalog.hpp"
+#include "catalog/SignedCatalog.hpp"
+#include "feeds/Feed.hpp"
 
 namespace kestle {
 

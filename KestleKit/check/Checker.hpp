@@ -4,10 +4,10 @@
 #include <optional>
 #include <string>
 
-#include "CheckCache.hpp"
-#include "CheckResult.hpp"
-#include "KestleSource.hpp"
-#include "UpdateSignature.hpp"
+#include "check/CheckCache.hpp"
+#include "check/CheckResult.hpp"
+#include "check/KestleSource.hpp"
+#include "support/UpdateSignature.hpp"
 
 namespace kestle {
 

@@ -3,8 +3,8 @@
 #include <expected>
 #include <string>
 
-#include "CheckFailure.hpp"
-#include "Url.hpp"
+#include "check/CheckFailure.hpp"
+#include "support/Url.hpp"
 
 namespace kestle {
 

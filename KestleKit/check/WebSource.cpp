@@ -1,4 +1,4 @@
-#include "WebSource.hpp"
+#include "check/WebSource.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,8 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "AtomicFile.hpp"
-#include "CurlHandle.hpp"
+#include "support/AtomicFile.hpp"
+#include "support/CurlHandle.hpp"
 
 namespace kestle {
 namespace {

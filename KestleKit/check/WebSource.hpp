@@ -5,9 +5,9 @@
 #include <expected>
 #include <string>
 
-#include "CheckFailure.hpp"
-#include "KestleSource.hpp"
-#include "Url.hpp"
+#include "check/CheckFailure.hpp"
+#include "check/KestleSource.hpp"
+#include "support/Url.hpp"
 
 namespace kestle {
 

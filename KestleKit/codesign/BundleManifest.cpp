@@ -1,4 +1,4 @@
-#include "BundleManifest.hpp"
+#include "codesign/BundleManifest.hpp"
 
 #include <algorithm>
 #include <charconv>

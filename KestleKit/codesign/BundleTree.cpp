@@ -1,4 +1,4 @@
-#include "BundleTree.hpp"
+#include "codesign/BundleTree.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "UniqueFd.hpp"
+#include "support/UniqueFd.hpp"
 
 namespace kestle {
 namespace {

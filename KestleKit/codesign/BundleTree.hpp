@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "BundleManifest.hpp"
+#include "codesign/BundleManifest.hpp"
 
 namespace kestle {
 

@@ -1,4 +1,4 @@
-#include "CodeCheck.hpp"
+#include "codesign/CodeCheck.hpp"
 
 #include <array>
 #include <cerrno>
@@ -8,10 +8,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "BundleManifest.hpp"
-#include "BundleTree.hpp"
-#include "CodeRequirement.hpp"
-#include "UniqueFd.hpp"
+#include "codesign/BundleManifest.hpp"
+#include "codesign/BundleTree.hpp"
+#include "codesign/CodeRequirement.hpp"
+#include "support/UniqueFd.hpp"
 
 namespace kestle {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "UpdateSignature.hpp"
+#include "support/UpdateSignature.hpp"
 
 namespace kestle {
 

@@ -1,4 +1,4 @@
-#include "CodeRequirement.hpp"
+#include "codesign/CodeRequirement.hpp"
 
 #include <algorithm>
 #include <cctype>

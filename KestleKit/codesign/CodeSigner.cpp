@@ -1,4 +1,4 @@
-#include "CodeSigner.hpp"
+#include "codesign/CodeSigner.hpp"
 
 #include <cerrno>
 
@@ -7,11 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "AtomicFile.hpp"
-#include "Base64.hpp"
-#include "BundleManifest.hpp"
-#include "BundleTree.hpp"
-#include "UniqueFd.hpp"
+#include "codesign/BundleManifest.hpp"
+#include "codesign/BundleTree.hpp"
+#include "support/AtomicFile.hpp"
+#include "support/Base64.hpp"
+#include "support/UniqueFd.hpp"
 
 namespace kestle {
 namespace {

@@ -1,4 +1,4 @@
-#include "Feed.hpp"
+#include "feeds/Feed.hpp"
 
 #include <array>
 #include <charconv>
@@ -8,9 +8,9 @@
 
 #include <expat.h>
 
-#include "FeedDate.hpp"
-#include "TextTrim.hpp"
-#include "Version.hpp"
+#include "feeds/FeedDate.hpp"
+#include "feeds/Version.hpp"
+#include "support/TextTrim.hpp"
 
 // Expat guards against entity expansion attacks (billion laughs) from 2.4.0 on.
 static_assert(XML_MAJOR_VERSION > 2 || (XML_MAJOR_VERSION == 2 && XML_MINOR_VERSION >= 4),

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "FeedItem.hpp"
+#include "feeds/FeedItem.hpp"
 
 namespace kestle {
 

@@ -1,4 +1,4 @@
-#include "FeedDate.hpp"
+#include "feeds/FeedDate.hpp"
 
 #include <array>
 

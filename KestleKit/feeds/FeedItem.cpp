@@ -1,8 +1,8 @@
-#include "FeedItem.hpp"
+#include "feeds/FeedItem.hpp"
 
 #include <algorithm>
 
-#include "Version.hpp"
+#include "feeds/Version.hpp"
 
 namespace kestle {
 

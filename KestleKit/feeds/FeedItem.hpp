@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Url.hpp"
+#include "support/Url.hpp"
 
 namespace kestle {
 

@@ -1,6 +1,6 @@
-#include "ReleaseNotes.hpp"
+#include "feeds/ReleaseNotes.hpp"
 
-#include "TextTrim.hpp"
+#include "support/TextTrim.hpp"
 
 namespace kestle {
 namespace {

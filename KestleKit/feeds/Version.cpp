@@ -1,9 +1,9 @@
-#include "Version.hpp"
+#include "feeds/Version.hpp"
 
 #include <cstdint>
 #include <optional>
 
-#include "TextTrim.hpp"
+#include "support/TextTrim.hpp"
 
 namespace kestle {
 namespace {

@@ -1,4 +1,4 @@
-#include "AppTrash.hpp"
+#include "install/AppTrash.hpp"
 
 #include <cerrno>
 #include <cstdio>

@@ -5,9 +5,9 @@
 #include <functional>
 #include <string>
 
-#include "PlatformError.hpp"
-#include "UpdateScope.hpp"
-#include "Url.hpp"
+#include "support/Url.hpp"
+#include "updates/PlatformError.hpp"
+#include "updates/UpdateScope.hpp"
 
 namespace kestle {
 

@@ -1,4 +1,4 @@
-#include "BundleFiles.hpp"
+#include "install/BundleFiles.hpp"
 
 #include <array>
 #include <cerrno>
@@ -14,8 +14,8 @@
 
 #include <sodium.h>
 
-#include "InstalledApps.hpp"
-#include "UniqueFd.hpp"
+#include "apps/InstalledApps.hpp"
+#include "support/UniqueFd.hpp"
 
 namespace kestle {
 

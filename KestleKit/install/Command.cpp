@@ -1,4 +1,4 @@
-#include "Command.hpp"
+#include "install/Command.hpp"
 
 #include <algorithm>
 #include <array>
@@ -12,7 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "UniqueFd.hpp"
+#include "support/UniqueFd.hpp"
 
 extern char** environ;
 

@@ -1,4 +1,4 @@
-#include "DiskImage.hpp"
+#include "install/DiskImage.hpp"
 
 #include <algorithm>
 #include <cstdint>
@@ -8,8 +8,8 @@
 #include <plist/plist.h>
 #include <unicode/utf8.h>
 
-#include "PropertyList.hpp"
-#include "TextTrim.hpp"
+#include "support/PropertyList.hpp"
+#include "support/TextTrim.hpp"
 
 namespace kestle {
 namespace {

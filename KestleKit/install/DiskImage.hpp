@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "Command.hpp"
-#include "Url.hpp"
+#include "install/Command.hpp"
+#include "support/Url.hpp"
 
 namespace kestle {
 

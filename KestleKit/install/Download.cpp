@@ -1,4 +1,4 @@
-#include "Download.hpp"
+#include "install/Download.hpp"
 
 #include <cerrno>
 #include <optional>
@@ -11,8 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "CurlHandle.hpp"
-#include "UniqueFd.hpp"
+#include "support/CurlHandle.hpp"
+#include "support/UniqueFd.hpp"
 
 namespace kestle {
 namespace {

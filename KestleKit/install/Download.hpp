@@ -9,7 +9,7 @@
 #include <stop_token>
 #include <string>
 
-#include "Url.hpp"
+#include "support/Url.hpp"
 
 namespace kestle {
 

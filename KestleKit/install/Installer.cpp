@@ -1,4 +1,4 @@
-#include "Installer.hpp"
+#include "install/Installer.hpp"
 
 #include <array>
 #include <cerrno>
@@ -16,10 +16,10 @@
 
 #include <sodium.h>
 
-#include "Base64.hpp"
-#include "BundleFiles.hpp"
-#include "InstalledApps.hpp"
-#include "UniqueFd.hpp"
+#include "apps/InstalledApps.hpp"
+#include "install/BundleFiles.hpp"
+#include "support/Base64.hpp"
+#include "support/UniqueFd.hpp"
 
 namespace kestle {
 

@@ -9,15 +9,15 @@
 #include <string>
 #include <string_view>
 
-#include "AppEntry.hpp"
-#include "CodeCheck.hpp"
-#include "DiskImage.hpp"
-#include "Download.hpp"
-#include "InstalledApp.hpp"
-#include "UpdateFailure.hpp"
-#include "UpdateSignature.hpp"
-#include "UpdateStep.hpp"
-#include "Url.hpp"
+#include "apps/AppEntry.hpp"
+#include "apps/InstalledApp.hpp"
+#include "codesign/CodeCheck.hpp"
+#include "install/DiskImage.hpp"
+#include "install/Download.hpp"
+#include "support/UpdateSignature.hpp"
+#include "support/Url.hpp"
+#include "updates/UpdateFailure.hpp"
+#include "updates/UpdateStep.hpp"
 
 namespace kestle {
 

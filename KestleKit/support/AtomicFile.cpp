@@ -1,4 +1,4 @@
-#include "AtomicFile.hpp"
+#include "support/AtomicFile.hpp"
 
 #include <cerrno>
 
@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "UniqueFd.hpp"
+#include "support/UniqueFd.hpp"
 
 namespace kestle {
 namespace {

@@ -1,4 +1,4 @@
-#include "Base64.hpp"
+#include "support/Base64.hpp"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "CurlHandle.hpp"
+#include "support/CurlHandle.hpp"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "PreferenceStore.hpp"
+#include "support/PreferenceStore.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,8 +12,8 @@
 
 #include <plist/plist.h>
 
-#include "AtomicFile.hpp"
-#include "PropertyList.hpp"
+#include "support/AtomicFile.hpp"
+#include "support/PropertyList.hpp"
 
 namespace kestle {
 namespace {

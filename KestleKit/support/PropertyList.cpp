@@ -1,4 +1,4 @@
-#include "PropertyList.hpp"
+#include "support/PropertyList.hpp"
 
 #include <cstring>
 

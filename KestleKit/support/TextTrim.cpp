@@ -1,4 +1,4 @@
-#include "TextTrim.hpp"
+#include "support/TextTrim.hpp"
 
 #include <cstdint>
 

@@ -1,10 +1,10 @@
-#include "UpdateSignature.hpp"
+#include "support/UpdateSignature.hpp"
 
 #include <algorithm>
 
 #include <sodium.h>
 
-#include "Base64.hpp"
+#include "support/Base64.hpp"
 
 namespace kestle {
 namespace {

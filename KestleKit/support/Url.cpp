@@ -1,4 +1,4 @@
-#include "Url.hpp"
+#include "support/Url.hpp"
 
 #include <cctype>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "UpdateFailure.hpp"
+#include "updates/UpdateFailure.hpp"
 
 namespace kestle {
 

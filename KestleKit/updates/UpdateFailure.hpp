@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "PlatformError.hpp"
+#include "updates/PlatformError.hpp"
 
 namespace kestle {
 

@@ -1,4 +1,4 @@
-#include "UpdateOutcome.hpp"
+#include "updates/UpdateOutcome.hpp"
 
 namespace kestle {
 

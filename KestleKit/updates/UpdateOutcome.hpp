@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "PlatformError.hpp"
-#include "UpdateFailure.hpp"
+#include "updates/PlatformError.hpp"
+#include "updates/UpdateFailure.hpp"
 
 namespace kestle {
 

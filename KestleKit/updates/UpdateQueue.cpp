@@ -1,4 +1,4 @@
-#include "UpdateQueue.hpp"
+#include "updates/UpdateQueue.hpp"
 
 #include <algorithm>
 #include <iterator>

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "AppEntry.hpp"
-#include "UpdateNotice.hpp"
-#include "UpdateScope.hpp"
-#include "UpdateSession.hpp"
-#include "UpdateState.hpp"
+#include "apps/AppEntry.hpp"
+#include "updates/UpdateNotice.hpp"
+#include "updates/UpdateScope.hpp"
+#include "updates/UpdateSession.hpp"
+#include "updates/UpdateState.hpp"
 
 namespace kestle {
 

@@ -1,4 +1,4 @@
-#include "UpdateScope.hpp"
+#include "updates/UpdateScope.hpp"
 
 #include <filesystem>
 #include <system_error>

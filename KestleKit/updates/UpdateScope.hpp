@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "Url.hpp"
+#include "support/Url.hpp"
 
 namespace kestle {
 

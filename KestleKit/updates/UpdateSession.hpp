@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "UpdateOutcome.hpp"
-#include "UpdateStep.hpp"
+#include "updates/UpdateOutcome.hpp"
+#include "updates/UpdateStep.hpp"
 
 namespace kestle {
 

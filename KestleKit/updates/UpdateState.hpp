@@ -1,7 +1,7 @@
 #pragma once
 
-#include "UpdateFailure.hpp"
-#include "UpdateStep.hpp"
+#include "updates/UpdateFailure.hpp"
+#include "updates/UpdateStep.hpp"
 
 namespace kestle {
 

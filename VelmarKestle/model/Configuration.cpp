@@ -1,11 +1,11 @@
-#include "Configuration.hpp"
+#include "model/Configuration.hpp"
 
 #include <cstdlib>
 
-#include "AtomicFile.hpp"
-#include "InstalledApps.hpp"
-#include "PropertyList.hpp"
-#include "TextTrim.hpp"
+#include "apps/InstalledApps.hpp"
+#include "support/AtomicFile.hpp"
+#include "support/PropertyList.hpp"
+#include "support/TextTrim.hpp"
 
 namespace kestle::app {
 

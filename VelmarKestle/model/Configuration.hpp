@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "CodeCheck.hpp"
-#include "UpdateSignature.hpp"
+#include "codesign/CodeCheck.hpp"
+#include "support/UpdateSignature.hpp"
 
 namespace kestle::app {
 

@@ -1,4 +1,4 @@
-#include "KestleModel.hpp"
+#include "model/KestleModel.hpp"
 
 #include <algorithm>
 
@@ -8,7 +8,7 @@
 #include <QThreadPool>
 
 #include "Logging.hpp"
-#include "TextTrim.hpp"
+#include "support/TextTrim.hpp"
 
 namespace kestle::app {
 

@@ -12,13 +12,13 @@
 #include <QObject>
 #include <QString>
 
-#include "AlertLedger.hpp"
-#include "AppEntry.hpp"
-#include "AppFilter.hpp"
-#include "CheckResult.hpp"
-#include "Setup.hpp"
-#include "UpdateQueue.hpp"
-#include "UpdateQueueSignals.hpp"
+#include "apps/AlertLedger.hpp"
+#include "apps/AppEntry.hpp"
+#include "apps/AppFilter.hpp"
+#include "check/CheckResult.hpp"
+#include "model/Setup.hpp"
+#include "sessions/UpdateQueueSignals.hpp"
+#include "updates/UpdateQueue.hpp"
 
 namespace kestle::app {
 

@@ -1,18 +1,18 @@
-#include "LiveSetup.hpp"
+#include "model/LiveSetup.hpp"
 
 #include <QGuiApplication>
 #include <QStandardPaths>
 
-#include "Checker.hpp"
-#include "FreedesktopTrash.hpp"
-#include "InstallJob.hpp"
-#include "InstalledApps.hpp"
-#include "KestleModel.hpp"
 #include "Logging.hpp"
-#include "SparkleSession.hpp"
 #include "StandardUpdaterController.hpp"
-#include "SystemInfo.hpp"
-#include "WebSource.hpp"
+#include "apps/InstalledApps.hpp"
+#include "check/Checker.hpp"
+#include "check/WebSource.hpp"
+#include "model/KestleModel.hpp"
+#include "platform/FreedesktopTrash.hpp"
+#include "sessions/InstallJob.hpp"
+#include "sessions/SparkleSession.hpp"
+#include "support/SystemInfo.hpp"
 
 namespace kestle::app {
 

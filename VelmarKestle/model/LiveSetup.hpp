@@ -5,11 +5,11 @@
 #include <optional>
 #include <string>
 
-#include "Configuration.hpp"
-#include "Installer.hpp"
-#include "PreferenceStore.hpp"
-#include "Setup.hpp"
 #include "Updater.hpp"
+#include "install/Installer.hpp"
+#include "model/Configuration.hpp"
+#include "model/Setup.hpp"
+#include "support/PreferenceStore.hpp"
 
 namespace kestle::app {
 

@@ -8,13 +8,13 @@
 #include <set>
 #include <string>
 
-#include "AppTrash.hpp"
-#include "CheckResult.hpp"
-#include "InstalledApp.hpp"
-#include "PreferenceStore.hpp"
-#include "UpdateQueue.hpp"
-#include "UpdateScope.hpp"
-#include "Url.hpp"
+#include "apps/InstalledApp.hpp"
+#include "check/CheckResult.hpp"
+#include "install/AppTrash.hpp"
+#include "support/PreferenceStore.hpp"
+#include "support/Url.hpp"
+#include "updates/UpdateQueue.hpp"
+#include "updates/UpdateScope.hpp"
 
 namespace kestle::app {
 

@@ -1,4 +1,4 @@
-#include "FreedesktopTrash.hpp"
+#include "platform/FreedesktopTrash.hpp"
 
 #include <cerrno>
 #include <cstdio>

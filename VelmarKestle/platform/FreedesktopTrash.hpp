@@ -2,8 +2,8 @@
 
 #include <expected>
 
-#include "PlatformError.hpp"
-#include "Url.hpp"
+#include "support/Url.hpp"
+#include "updates/PlatformError.hpp"
 
 namespace kestle {
 

@@ -1,4 +1,4 @@
-#include "Workspace.hpp"
+#include "platform/Workspace.hpp"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -3,7 +3,7 @@
 #include <functional>
 #include <optional>
 
-#include "AppEntry.hpp"
+#include "apps/AppEntry.hpp"
 
 namespace kestle::app {
 

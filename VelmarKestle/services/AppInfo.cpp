@@ -1,8 +1,8 @@
-#include "AppInfo.hpp"
+#include "services/AppInfo.hpp"
 
 #include "Bundle.hpp"
-#include "Configuration.hpp"
-#include "LiveSetup.hpp"
+#include "model/Configuration.hpp"
+#include "model/LiveSetup.hpp"
 
 namespace kestle::app {
 

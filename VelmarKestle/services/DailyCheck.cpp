@@ -1,4 +1,4 @@
-#include "DailyCheck.hpp"
+#include "services/DailyCheck.hpp"
 
 #include <QCoreApplication>
 

@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "KestleModel.hpp"
+#include "model/KestleModel.hpp"
 
 namespace kestle::app {
 

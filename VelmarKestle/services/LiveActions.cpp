@@ -1,4 +1,4 @@
-#include "LiveActions.hpp"
+#include "services/LiveActions.hpp"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QUrl>
 
-#include "KestleModel.hpp"
 #include "Logging.hpp"
-#include "ProblemReport.hpp"
-#include "Workspace.hpp"
+#include "model/KestleModel.hpp"
+#include "platform/Workspace.hpp"
+#include "services/ProblemReport.hpp"
 
 namespace kestle::app {
 

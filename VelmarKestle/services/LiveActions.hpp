@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 
-#include "AppActions.hpp"
-#include "Configuration.hpp"
+#include "model/Configuration.hpp"
+#include "services/AppActions.hpp"
 
 class QWidget;
 

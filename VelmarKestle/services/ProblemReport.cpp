@@ -1,4 +1,4 @@
-#include "ProblemReport.hpp"
+#include "services/ProblemReport.hpp"
 
 #include <QApplication>
 #include <QClipboard>
@@ -10,9 +10,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "AppInfo.hpp"
-#include "SystemInfo.hpp"
-#include "Workspace.hpp"
+#include "platform/Workspace.hpp"
+#include "services/AppInfo.hpp"
+#include "support/SystemInfo.hpp"
 
 namespace kestle::app {
 

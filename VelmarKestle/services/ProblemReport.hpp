@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <QUrl>
 
-#include "AppEntry.hpp"
+#include "apps/AppEntry.hpp"
 
 class QWidget;
 

@@ -1,4 +1,4 @@
-#include "InstallJob.hpp"
+#include "sessions/InstallJob.hpp"
 
 #include <QCoreApplication>
 #include <QPointer>

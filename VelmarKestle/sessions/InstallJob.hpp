@@ -6,10 +6,10 @@
 
 #include <QObject>
 
-#include "AppEntry.hpp"
-#include "Installer.hpp"
-#include "UpdateSession.hpp"
-#include "Url.hpp"
+#include "apps/AppEntry.hpp"
+#include "install/Installer.hpp"
+#include "support/Url.hpp"
+#include "updates/UpdateSession.hpp"
 
 namespace kestle::app {
 

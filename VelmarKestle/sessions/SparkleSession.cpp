@@ -1,11 +1,11 @@
-#include "SparkleSession.hpp"
+#include "sessions/SparkleSession.hpp"
 
-#include "InstallJob.hpp"
-#include "InstalledApps.hpp"
 #include "Logging.hpp"
-#include "RunningApps.hpp"
 #include "StandardUpdaterController.hpp"
 #include "UpdaterError.hpp"
+#include "apps/InstalledApps.hpp"
+#include "apps/RunningApps.hpp"
+#include "sessions/InstallJob.hpp"
 
 namespace kestle::app {
 

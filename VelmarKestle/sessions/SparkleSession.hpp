@@ -10,11 +10,11 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "AppEntry.hpp"
-#include "UpdateSession.hpp"
 #include "Updater.hpp"
 #include "UpdaterDelegate.hpp"
 #include "UserDriver.hpp"
+#include "apps/AppEntry.hpp"
+#include "updates/UpdateSession.hpp"
 
 namespace kestle::app {
 

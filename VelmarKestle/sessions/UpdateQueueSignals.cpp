@@ -1,4 +1,4 @@
-#include "UpdateQueueSignals.hpp"
+#include "sessions/UpdateQueueSignals.hpp"
 
 namespace kestle::app {
 

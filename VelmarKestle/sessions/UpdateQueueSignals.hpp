@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-#include "UpdateQueue.hpp"
+#include "updates/UpdateQueue.hpp"
 
 namespace kestle::app {
 

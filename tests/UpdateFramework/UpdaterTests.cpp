@@ -10,14 +10,14 @@
 
 #include <gtest/gtest.h>
 
-#include "AppBundleMaker.hpp"
-#include "InstalledApps.hpp"
-#include "LoopbackServer.hpp"
-#include "SessionTestSupport.hpp"
 #include "StandardUpdaterController.hpp"
-#include "TempFolder.hpp"
-#include "TestSigning.hpp"
 #include "UpdaterError.hpp"
+#include "VelmarKestle/sessions/SessionTestSupport.hpp"
+#include "apps/InstalledApps.hpp"
+#include "helpers/AppBundleMaker.hpp"
+#include "helpers/LoopbackServer.hpp"
+#include "helpers/TempFolder.hpp"
+#include "helpers/TestSigning.hpp"
 
 using kestle::PlatformError;
 using kestle::framework::AppcastItem;

@@ -8,12 +8,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "CodeCheck.hpp"
-#include "CodeSigner.hpp"
-#include "Command.hpp"
-#include "RunningApps.hpp"
-#include "TempFolder.hpp"
-#include "TestSigning.hpp"
+#include "apps/RunningApps.hpp"
+#include "codesign/CodeCheck.hpp"
+#include "codesign/CodeSigner.hpp"
+#include "helpers/TempFolder.hpp"
+#include "helpers/TestSigning.hpp"
+#include "install/Command.hpp"
 
 namespace kestle::test {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "KestleSource.hpp"
+#include "check/KestleSource.hpp"
 
 namespace kestle::test {
 

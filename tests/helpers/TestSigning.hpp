@@ -9,9 +9,9 @@
 
 #include <sodium.h>
 
-#include "Base64.hpp"
-#include "SignedCatalog.hpp"
-#include "UpdateSignature.hpp"
+#include "catalog/SignedCatalog.hpp"
+#include "support/Base64.hpp"
+#include "support/UpdateSignature.hpp"
 
 namespace kestle::test {
 

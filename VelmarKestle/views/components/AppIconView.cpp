@@ -1,4 +1,4 @@
-#include "AppIconView.hpp"
+#include "views/components/AppIconView.hpp"
 
 #include <filesystem>
 #include <functional>
@@ -18,8 +18,8 @@
 #include <QtMath>
 
 #include "Bundle.hpp"
-#include "KestleStyle.hpp"
-#include "VelmarTheme.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

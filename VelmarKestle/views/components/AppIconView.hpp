@@ -7,8 +7,8 @@
 #include <QImage>
 #include <QWidget>
 
-#include "AppEntry.hpp"
-#include "Url.hpp"
+#include "apps/AppEntry.hpp"
+#include "support/Url.hpp"
 
 class QSvgRenderer;
 

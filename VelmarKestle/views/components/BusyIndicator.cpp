@@ -1,9 +1,9 @@
-#include "BusyIndicator.hpp"
+#include "views/components/BusyIndicator.hpp"
 
 #include <QPainter>
 #include <QVariantAnimation>
 
-#include "KestleStyle.hpp"
+#include "views/style/KestleStyle.hpp"
 
 namespace kestle::app {
 

@@ -1,9 +1,9 @@
-#include "Eyebrow.hpp"
+#include "views/components/Eyebrow.hpp"
 
 #include <QLocale>
 #include <QPainter>
 
-#include "KestleStyle.hpp"
+#include "views/style/KestleStyle.hpp"
 
 namespace kestle::app {
 

@@ -1,4 +1,4 @@
-#include "HeadingLabel.hpp"
+#include "views/components/HeadingLabel.hpp"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

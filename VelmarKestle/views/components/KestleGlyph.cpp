@@ -1,11 +1,11 @@
-#include "KestleGlyph.hpp"
+#include "views/components/KestleGlyph.hpp"
 
 #include <algorithm>
 #include <initializer_list>
 
 #include <QPainter>
 
-#include "VelmarTheme.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

@@ -1,4 +1,4 @@
-#include "KestleLockup.hpp"
+#include "views/components/KestleLockup.hpp"
 
 #include <algorithm>
 
@@ -6,9 +6,9 @@
 #include <QPainterPath>
 #include <QtMath>
 
-#include "KestleGlyph.hpp"
-#include "KestleStyle.hpp"
-#include "VelmarTheme.hpp"
+#include "views/components/KestleGlyph.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

@@ -1,4 +1,4 @@
-#include "KestleProgressBar.hpp"
+#include "views/components/KestleProgressBar.hpp"
 
 #include <cmath>
 
@@ -12,9 +12,9 @@
 #include <QTimer>
 #include <QVariantAnimation>
 
-#include "KestleStyle.hpp"
-#include "MotionPreference.hpp"
-#include "VelmarTheme.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/MotionPreference.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

@@ -1,4 +1,4 @@
-#include "StatusChip.hpp"
+#include "views/components/StatusChip.hpp"
 
 #include <algorithm>
 
@@ -7,8 +7,8 @@
 #include <QPainter>
 #include <QtMath>
 
-#include "KestleStyle.hpp"
-#include "VelmarTheme.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

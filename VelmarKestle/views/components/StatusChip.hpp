@@ -6,8 +6,8 @@
 #include <QString>
 #include <QWidget>
 
-#include "AppEntry.hpp"
-#include "UpdateState.hpp"
+#include "apps/AppEntry.hpp"
+#include "updates/UpdateState.hpp"
 
 namespace kestle::app {
 

@@ -1,9 +1,9 @@
-#include "SurfacePanel.hpp"
+#include "views/components/SurfacePanel.hpp"
 
 #include <QPainter>
 
-#include "KestleStyle.hpp"
-#include "VelmarTheme.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

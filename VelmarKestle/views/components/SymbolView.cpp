@@ -1,12 +1,12 @@
-#include "SymbolView.hpp"
+#include "views/components/SymbolView.hpp"
 
 #include <cmath>
 
 #include <QPainter>
 
-#include "KestleStyle.hpp"
-#include "SystemSymbol.hpp"
-#include "VelmarTheme.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/SystemSymbol.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

@@ -1,10 +1,10 @@
-#include "ToneLabel.hpp"
+#include "views/components/ToneLabel.hpp"
 
 #include <QApplication>
 #include <QEvent>
 
-#include "KestleStyle.hpp"
-#include "VelmarTheme.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

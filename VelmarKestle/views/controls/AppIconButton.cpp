@@ -1,6 +1,6 @@
-#include "AppIconButton.hpp"
+#include "views/controls/AppIconButton.hpp"
 
-#include "AppIconView.hpp"
+#include "views/components/AppIconView.hpp"
 
 namespace kestle::app {
 

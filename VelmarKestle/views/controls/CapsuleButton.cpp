@@ -1,10 +1,10 @@
-#include "CapsuleButton.hpp"
+#include "views/controls/CapsuleButton.hpp"
 
 #include <QEvent>
 #include <QPainter>
 
-#include "KestleStyle.hpp"
-#include "VelmarTheme.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

@@ -1,4 +1,4 @@
-#include "FilterTabs.hpp"
+#include "views/controls/FilterTabs.hpp"
 
 #include <algorithm>
 
@@ -9,9 +9,9 @@
 #include <QPainter>
 #include <QtMath>
 
-#include "KestleModel.hpp"
-#include "KestleStyle.hpp"
-#include "VelmarTheme.hpp"
+#include "model/KestleModel.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "AppFilter.hpp"
+#include "apps/AppFilter.hpp"
 
 class QAbstractButton;
 

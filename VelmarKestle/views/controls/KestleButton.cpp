@@ -1,12 +1,12 @@
-#include "KestleButton.hpp"
+#include "views/controls/KestleButton.hpp"
 
 #include <QEnterEvent>
 #include <QPainter>
 #include <QtMath>
 
-#include "KestleStyle.hpp"
-#include "SystemSymbol.hpp"
-#include "VelmarTheme.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/SystemSymbol.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

@@ -1,13 +1,13 @@
-#include "LayoutPicker.hpp"
+#include "views/controls/LayoutPicker.hpp"
 
 #include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QPainter>
 
-#include "KestleModel.hpp"
-#include "KestleStyle.hpp"
-#include "SystemSymbol.hpp"
-#include "VelmarTheme.hpp"
+#include "model/KestleModel.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/SystemSymbol.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

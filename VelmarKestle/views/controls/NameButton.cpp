@@ -1,10 +1,10 @@
-#include "NameButton.hpp"
+#include "views/controls/NameButton.hpp"
 
 #include <QEnterEvent>
 #include <QFontMetrics>
 #include <QPainter>
 
-#include "KestleStyle.hpp"
+#include "views/style/KestleStyle.hpp"
 
 namespace kestle::app {
 

@@ -1,4 +1,4 @@
-#include "SearchField.hpp"
+#include "views/controls/SearchField.hpp"
 
 #include <QAbstractButton>
 #include <QEvent>
@@ -7,8 +7,8 @@
 #include <QPainter>
 #include <QPainterPathStroker>
 
-#include "KestleStyle.hpp"
-#include "VelmarTheme.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

@@ -1,13 +1,13 @@
-#include "SiteLink.hpp"
+#include "views/controls/SiteLink.hpp"
 
 #include <QDesktopServices>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QtMath>
 
-#include "KestleStyle.hpp"
-#include "SystemSymbol.hpp"
-#include "VelmarTheme.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/SystemSymbol.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QUrl>
 
-#include "Url.hpp"
+#include "support/Url.hpp"
 
 namespace kestle::app {
 

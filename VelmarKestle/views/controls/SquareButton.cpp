@@ -1,11 +1,11 @@
-#include "SquareButton.hpp"
+#include "views/controls/SquareButton.hpp"
 
 #include <QEnterEvent>
 #include <QPainter>
 
-#include "KestleStyle.hpp"
-#include "SystemSymbol.hpp"
-#include "VelmarTheme.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/SystemSymbol.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

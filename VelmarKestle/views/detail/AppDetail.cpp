@@ -1,4 +1,4 @@
-#include "AppDetail.hpp"
+#include "views/detail/AppDetail.hpp"
 
 #include <QAbstractButton>
 #include <QEvent>
@@ -7,23 +7,23 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "AppIconView.hpp"
-#include "CapsuleButton.hpp"
-#include "EntryText.hpp"
-#include "FactStrip.hpp"
-#include "KestleButton.hpp"
-#include "KestleModel.hpp"
-#include "KestleStyle.hpp"
-#include "MoreItems.hpp"
-#include "MoreMenu.hpp"
-#include "NotifyMeButton.hpp"
-#include "ReleaseNotesView.hpp"
-#include "SiteLink.hpp"
-#include "StatusChip.hpp"
-#include "SystemSymbol.hpp"
-#include "UpdateProblemRow.hpp"
-#include "UpdateProgressRow.hpp"
-#include "VelmarTheme.hpp"
+#include "model/KestleModel.hpp"
+#include "views/components/AppIconView.hpp"
+#include "views/components/StatusChip.hpp"
+#include "views/controls/CapsuleButton.hpp"
+#include "views/controls/KestleButton.hpp"
+#include "views/controls/SiteLink.hpp"
+#include "views/detail/FactStrip.hpp"
+#include "views/detail/ReleaseNotesView.hpp"
+#include "views/entry/EntryText.hpp"
+#include "views/entry/MoreItems.hpp"
+#include "views/entry/MoreMenu.hpp"
+#include "views/entry/NotifyMeButton.hpp"
+#include "views/jobs/UpdateProblemRow.hpp"
+#include "views/jobs/UpdateProgressRow.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/SystemSymbol.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

@@ -1,4 +1,4 @@
-#include "FactStrip.hpp"
+#include "views/detail/FactStrip.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -8,10 +8,10 @@
 #include <QStringList>
 #include <QStyle>
 
-#include "KestleStyle.hpp"
-#include "LocaleFormat.hpp"
-#include "UpdateProgressRow.hpp"
-#include "VelmarTheme.hpp"
+#include "views/jobs/UpdateProgressRow.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/LocaleFormat.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

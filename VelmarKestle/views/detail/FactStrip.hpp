@@ -7,8 +7,8 @@
 #include <QString>
 #include <QWidget>
 
-#include "AppEntry.hpp"
-#include "SurfacePanel.hpp"
+#include "apps/AppEntry.hpp"
+#include "views/components/SurfacePanel.hpp"
 
 class QPainter;
 

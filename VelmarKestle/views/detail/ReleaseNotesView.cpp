@@ -1,4 +1,4 @@
-#include "ReleaseNotesView.hpp"
+#include "views/detail/ReleaseNotesView.hpp"
 
 #include <utility>
 
@@ -14,11 +14,11 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "KestleStyle.hpp"
-#include "LocaleFormat.hpp"
-#include "ReleaseNotes.hpp"
-#include "SiteLink.hpp"
-#include "VelmarTheme.hpp"
+#include "feeds/ReleaseNotes.hpp"
+#include "views/controls/SiteLink.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/LocaleFormat.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

@@ -11,9 +11,9 @@
 #include <QString>
 #include <QWidget>
 
-#include "FeedItem.hpp"
-#include "HeadingLabel.hpp"
-#include "ToneLabel.hpp"
+#include "feeds/FeedItem.hpp"
+#include "views/components/HeadingLabel.hpp"
+#include "views/components/ToneLabel.hpp"
 
 class QTextDocument;
 class QVBoxLayout;

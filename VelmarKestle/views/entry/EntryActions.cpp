@@ -1,14 +1,14 @@
-#include "EntryActions.hpp"
+#include "views/entry/EntryActions.hpp"
 
 #include <QHBoxLayout>
 
-#include "KestleButton.hpp"
-#include "KestleModel.hpp"
-#include "MoreItems.hpp"
-#include "MoreMenu.hpp"
-#include "NotifyMeButton.hpp"
-#include "UpdateProblemRow.hpp"
-#include "UpdateProgressRow.hpp"
+#include "model/KestleModel.hpp"
+#include "views/controls/KestleButton.hpp"
+#include "views/entry/MoreItems.hpp"
+#include "views/entry/MoreMenu.hpp"
+#include "views/entry/NotifyMeButton.hpp"
+#include "views/jobs/UpdateProblemRow.hpp"
+#include "views/jobs/UpdateProgressRow.hpp"
 
 namespace kestle::app {
 

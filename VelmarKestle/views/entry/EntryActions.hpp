@@ -4,8 +4,8 @@
 
 #include <QWidget>
 
-#include "AppActions.hpp"
-#include "AppEntry.hpp"
+#include "apps/AppEntry.hpp"
+#include "services/AppActions.hpp"
 
 class QAbstractButton;
 class QHBoxLayout;

@@ -1,6 +1,6 @@
-#include "EntryText.hpp"
+#include "views/entry/EntryText.hpp"
 
-#include "KestleModel.hpp"
+#include "model/KestleModel.hpp"
 
 namespace kestle::app {
 

@@ -4,8 +4,8 @@
 
 #include <QString>
 
-#include "AppEntry.hpp"
-#include "Url.hpp"
+#include "apps/AppEntry.hpp"
+#include "support/Url.hpp"
 
 namespace kestle::app {
 

@@ -1,7 +1,7 @@
-#include "MoreItems.hpp"
+#include "views/entry/MoreItems.hpp"
 
-#include "EntryText.hpp"
-#include "KestleModel.hpp"
+#include "model/KestleModel.hpp"
+#include "views/entry/EntryText.hpp"
 
 namespace kestle::app {
 

@@ -2,8 +2,8 @@
 
 #include <QMenu>
 
-#include "AppActions.hpp"
-#include "AppEntry.hpp"
+#include "apps/AppEntry.hpp"
+#include "services/AppActions.hpp"
 
 namespace kestle::app {
 

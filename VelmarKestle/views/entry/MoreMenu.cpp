@@ -1,11 +1,11 @@
-#include "MoreMenu.hpp"
+#include "views/entry/MoreMenu.hpp"
 
 #include <QEvent>
 #include <QMenu>
 #include <QPainter>
 
-#include "KestleStyle.hpp"
-#include "VelmarTheme.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

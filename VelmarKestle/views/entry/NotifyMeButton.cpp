@@ -1,8 +1,8 @@
-#include "NotifyMeButton.hpp"
+#include "views/entry/NotifyMeButton.hpp"
 
 #include <QEvent>
 
-#include "KestleModel.hpp"
+#include "model/KestleModel.hpp"
 
 namespace kestle::app {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AppActions.hpp"
-#include "AppEntry.hpp"
-#include "KestleButton.hpp"
+#include "apps/AppEntry.hpp"
+#include "services/AppActions.hpp"
+#include "views/controls/KestleButton.hpp"
 
 namespace kestle::app {
 

@@ -1,9 +1,9 @@
-#include "ToastButton.hpp"
+#include "views/jobs/ToastButton.hpp"
 
 #include <QPainter>
 
-#include "KestleStyle.hpp"
-#include "VelmarTheme.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

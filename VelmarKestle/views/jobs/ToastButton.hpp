@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CapsuleButton.hpp"
+#include "views/controls/CapsuleButton.hpp"
 
 namespace kestle::app {
 

@@ -1,4 +1,4 @@
-#include "ToastOverlay.hpp"
+#include "views/jobs/ToastOverlay.hpp"
 
 #include <cmath>
 
@@ -9,9 +9,9 @@
 #include <QVariantAnimation>
 #include <QWidget>
 
-#include "KestleModel.hpp"
-#include "MotionPreference.hpp"
-#include "UpdateToast.hpp"
+#include "model/KestleModel.hpp"
+#include "views/jobs/UpdateToast.hpp"
+#include "views/style/MotionPreference.hpp"
 
 namespace kestle::app {
 

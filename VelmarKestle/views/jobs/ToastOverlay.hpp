@@ -7,7 +7,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include "AppActions.hpp"
+#include "services/AppActions.hpp"
 
 class QGraphicsOpacityEffect;
 class QTimer;

@@ -1,14 +1,14 @@
-#include "UpdateProblemRow.hpp"
+#include "views/jobs/UpdateProblemRow.hpp"
 
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 
-#include "KestleButton.hpp"
-#include "KestleModel.hpp"
-#include "KestleStyle.hpp"
-#include "SquareButton.hpp"
-#include "SymbolView.hpp"
+#include "model/KestleModel.hpp"
+#include "views/components/SymbolView.hpp"
+#include "views/controls/KestleButton.hpp"
+#include "views/controls/SquareButton.hpp"
+#include "views/style/KestleStyle.hpp"
 
 namespace kestle::app {
 

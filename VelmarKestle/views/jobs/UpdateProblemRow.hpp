@@ -5,10 +5,10 @@
 #include <QString>
 #include <QWidget>
 
-#include "AppActions.hpp"
-#include "AppEntry.hpp"
-#include "UpdateSession.hpp"
-#include "UpdateState.hpp"
+#include "apps/AppEntry.hpp"
+#include "services/AppActions.hpp"
+#include "updates/UpdateSession.hpp"
+#include "updates/UpdateState.hpp"
 
 class QLabel;
 

@@ -1,4 +1,4 @@
-#include "UpdateProgressRow.hpp"
+#include "views/jobs/UpdateProgressRow.hpp"
 
 #include <algorithm>
 #include <array>
@@ -11,11 +11,11 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "KestleButton.hpp"
-#include "KestleModel.hpp"
-#include "KestleProgressBar.hpp"
-#include "KestleStyle.hpp"
-#include "SquareButton.hpp"
+#include "model/KestleModel.hpp"
+#include "views/components/KestleProgressBar.hpp"
+#include "views/controls/KestleButton.hpp"
+#include "views/controls/SquareButton.hpp"
+#include "views/style/KestleStyle.hpp"
 
 namespace kestle::app {
 

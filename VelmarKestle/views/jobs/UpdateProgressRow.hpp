@@ -6,9 +6,9 @@
 #include <QString>
 #include <QWidget>
 
-#include "AppEntry.hpp"
-#include "UpdateSession.hpp"
-#include "UpdateState.hpp"
+#include "apps/AppEntry.hpp"
+#include "updates/UpdateSession.hpp"
+#include "updates/UpdateState.hpp"
 
 class QAbstractButton;
 class QLabel;

@@ -1,4 +1,4 @@
-#include "UpdateToast.hpp"
+#include "views/jobs/UpdateToast.hpp"
 
 #include <vector>
 
@@ -7,9 +7,9 @@
 #include <QLabel>
 #include <QPainter>
 
-#include "KestleStyle.hpp"
-#include "ToastButton.hpp"
-#include "VelmarTheme.hpp"
+#include "views/jobs/ToastButton.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "UpdateNotice.hpp"
+#include "updates/UpdateNotice.hpp"
 
 class QHBoxLayout;
 class QLabel;

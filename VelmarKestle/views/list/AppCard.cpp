@@ -1,4 +1,4 @@
-#include "AppCard.hpp"
+#include "views/list/AppCard.hpp"
 
 #include <algorithm>
 
@@ -9,18 +9,18 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "AppIconButton.hpp"
-#include "AppIconView.hpp"
-#include "EntryActions.hpp"
-#include "EntryText.hpp"
-#include "KestleModel.hpp"
-#include "KestleStyle.hpp"
-#include "LocaleFormat.hpp"
-#include "NameButton.hpp"
-#include "SiteLink.hpp"
-#include "StatusChip.hpp"
-#include "UpdateProgressRow.hpp"
-#include "VelmarTheme.hpp"
+#include "model/KestleModel.hpp"
+#include "views/components/AppIconView.hpp"
+#include "views/components/StatusChip.hpp"
+#include "views/controls/AppIconButton.hpp"
+#include "views/controls/NameButton.hpp"
+#include "views/controls/SiteLink.hpp"
+#include "views/entry/EntryActions.hpp"
+#include "views/entry/EntryText.hpp"
+#include "views/jobs/UpdateProgressRow.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/LocaleFormat.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

@@ -3,9 +3,9 @@
 #include <QString>
 #include <QWidget>
 
-#include "AppActions.hpp"
-#include "AppEntry.hpp"
-#include "SurfacePanel.hpp"
+#include "apps/AppEntry.hpp"
+#include "services/AppActions.hpp"
+#include "views/components/SurfacePanel.hpp"
 
 class QLabel;
 class QAbstractButton;

@@ -1,9 +1,9 @@
-#include "AppGrid.hpp"
+#include "views/list/AppGrid.hpp"
 
 #include <QVBoxLayout>
 
-#include "AppCard.hpp"
-#include "LazyRows.hpp"
+#include "views/list/AppCard.hpp"
+#include "views/list/LazyRows.hpp"
 
 namespace kestle::app {
 

@@ -5,9 +5,9 @@
 
 #include <QWidget>
 
-#include "AppActions.hpp"
-#include "AppEntry.hpp"
-#include "LazyEntries.hpp"
+#include "apps/AppEntry.hpp"
+#include "services/AppActions.hpp"
+#include "views/list/LazyEntries.hpp"
 
 namespace kestle::app {
 

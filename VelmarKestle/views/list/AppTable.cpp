@@ -1,4 +1,4 @@
-#include "AppTable.hpp"
+#include "views/list/AppTable.hpp"
 
 #include <set>
 
@@ -8,18 +8,18 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "AppIconButton.hpp"
-#include "AppIconView.hpp"
-#include "EntryActions.hpp"
-#include "EntryText.hpp"
-#include "Eyebrow.hpp"
-#include "KestleModel.hpp"
-#include "KestleStyle.hpp"
-#include "LazyRows.hpp"
-#include "LocaleFormat.hpp"
-#include "NameButton.hpp"
-#include "StatusChip.hpp"
-#include "VelmarTheme.hpp"
+#include "model/KestleModel.hpp"
+#include "views/components/AppIconView.hpp"
+#include "views/components/Eyebrow.hpp"
+#include "views/components/StatusChip.hpp"
+#include "views/controls/AppIconButton.hpp"
+#include "views/controls/NameButton.hpp"
+#include "views/entry/EntryActions.hpp"
+#include "views/entry/EntryText.hpp"
+#include "views/list/LazyRows.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/LocaleFormat.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

@@ -8,12 +8,12 @@
 #include <QString>
 #include <QWidget>
 
-#include "AppActions.hpp"
-#include "AppEntry.hpp"
-#include "FactStrip.hpp"
-#include "LazyEntries.hpp"
-#include "ReleaseNotesView.hpp"
-#include "TableColumns.hpp"
+#include "apps/AppEntry.hpp"
+#include "services/AppActions.hpp"
+#include "views/detail/FactStrip.hpp"
+#include "views/detail/ReleaseNotesView.hpp"
+#include "views/list/LazyEntries.hpp"
+#include "views/list/TableColumns.hpp"
 
 class QAbstractButton;
 class QVBoxLayout;

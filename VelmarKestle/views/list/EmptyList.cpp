@@ -1,12 +1,12 @@
-#include "EmptyList.hpp"
+#include "views/list/EmptyList.hpp"
 
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "CapsuleButton.hpp"
-#include "KestleModel.hpp"
-#include "KestleStyle.hpp"
-#include "ToneLabel.hpp"
+#include "model/KestleModel.hpp"
+#include "views/components/ToneLabel.hpp"
+#include "views/controls/CapsuleButton.hpp"
+#include "views/style/KestleStyle.hpp"
 
 namespace kestle::app {
 

@@ -8,8 +8,8 @@
 
 #include <QPointer>
 
-#include "AppEntry.hpp"
-#include "LazyRows.hpp"
+#include "apps/AppEntry.hpp"
+#include "views/list/LazyRows.hpp"
 
 namespace kestle::app {
 

@@ -1,4 +1,4 @@
-#include "LazyRows.hpp"
+#include "views/list/LazyRows.hpp"
 
 #include <algorithm>
 

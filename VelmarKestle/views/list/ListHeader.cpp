@@ -1,16 +1,16 @@
-#include "ListHeader.hpp"
+#include "views/list/ListHeader.hpp"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "FilterTabs.hpp"
-#include "KestleButton.hpp"
-#include "KestleModel.hpp"
-#include "KestleStyle.hpp"
-#include "SearchField.hpp"
-#include "ToneLabel.hpp"
+#include "model/KestleModel.hpp"
+#include "views/components/ToneLabel.hpp"
+#include "views/controls/FilterTabs.hpp"
+#include "views/controls/KestleButton.hpp"
+#include "views/controls/SearchField.hpp"
+#include "views/style/KestleStyle.hpp"
 
 namespace kestle::app {
 

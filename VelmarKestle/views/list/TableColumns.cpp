@@ -1,4 +1,4 @@
-#include "TableColumns.hpp"
+#include "views/list/TableColumns.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "KestleStyle.hpp"
+#include "views/style/KestleStyle.hpp"
 
 #include <algorithm>
 
@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <QtMath>
 
-#include "VelmarTheme.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

@@ -1,4 +1,4 @@
-#include "LocaleFormat.hpp"
+#include "views/style/LocaleFormat.hpp"
 
 #include <map>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "MotionPreference.hpp"
+#include "views/style/MotionPreference.hpp"
 
 #include <QApplication>
 #include <QStyle>

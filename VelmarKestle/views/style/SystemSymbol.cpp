@@ -1,4 +1,4 @@
-#include "SystemSymbol.hpp"
+#include "views/style/SystemSymbol.hpp"
 
 #include <algorithm>
 #include <cmath>

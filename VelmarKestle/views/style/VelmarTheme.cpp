@@ -1,4 +1,4 @@
-#include "VelmarTheme.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 #include <array>
 

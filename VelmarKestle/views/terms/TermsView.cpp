@@ -1,4 +1,4 @@
-#include "TermsView.hpp"
+#include "views/terms/TermsView.hpp"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -9,12 +9,12 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-#include "KestleButton.hpp"
-#include "KestleGlyph.hpp"
-#include "KestleModel.hpp"
-#include "KestleStyle.hpp"
-#include "ToneLabel.hpp"
-#include "VelmarTheme.hpp"
+#include "model/KestleModel.hpp"
+#include "views/components/KestleGlyph.hpp"
+#include "views/components/ToneLabel.hpp"
+#include "views/controls/KestleButton.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

@@ -1,15 +1,15 @@
-#include "CatalogUnavailable.hpp"
+#include "views/window/CatalogUnavailable.hpp"
 
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "BusyIndicator.hpp"
-#include "KestleButton.hpp"
-#include "KestleModel.hpp"
-#include "KestleStyle.hpp"
-#include "SymbolView.hpp"
-#include "ToneLabel.hpp"
+#include "model/KestleModel.hpp"
+#include "views/components/BusyIndicator.hpp"
+#include "views/components/SymbolView.hpp"
+#include "views/components/ToneLabel.hpp"
+#include "views/controls/KestleButton.hpp"
+#include "views/style/KestleStyle.hpp"
 
 namespace kestle::app {
 

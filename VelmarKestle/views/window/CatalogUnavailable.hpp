@@ -5,7 +5,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "CheckFailure.hpp"
+#include "check/CheckFailure.hpp"
 
 class QLabel;
 class QAbstractButton;

@@ -1,4 +1,4 @@
-#include "MainWindow.hpp"
+#include "views/window/MainWindow.hpp"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -9,22 +9,22 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "AppDetail.hpp"
-#include "AppGrid.hpp"
-#include "AppTable.hpp"
-#include "CatalogUnavailable.hpp"
-#include "EmptyList.hpp"
-#include "KestleLockup.hpp"
-#include "KestleModel.hpp"
-#include "KestleStyle.hpp"
-#include "LayoutPicker.hpp"
-#include "ListHeader.hpp"
 #include "Logging.hpp"
-#include "StatusFooter.hpp"
-#include "SystemSymbol.hpp"
-#include "ToastOverlay.hpp"
-#include "UpdateToast.hpp"
-#include "VelmarTheme.hpp"
+#include "model/KestleModel.hpp"
+#include "views/components/KestleLockup.hpp"
+#include "views/controls/LayoutPicker.hpp"
+#include "views/detail/AppDetail.hpp"
+#include "views/jobs/ToastOverlay.hpp"
+#include "views/jobs/UpdateToast.hpp"
+#include "views/list/AppGrid.hpp"
+#include "views/list/AppTable.hpp"
+#include "views/list/EmptyList.hpp"
+#include "views/list/ListHeader.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/SystemSymbol.hpp"
+#include "views/style/VelmarTheme.hpp"
+#include "views/window/CatalogUnavailable.hpp"
+#include "views/window/StatusFooter.hpp"
 
 namespace kestle::app {
 

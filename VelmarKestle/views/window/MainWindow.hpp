@@ -4,7 +4,7 @@
 
 #include <QMainWindow>
 
-#include "AppActions.hpp"
+#include "services/AppActions.hpp"
 
 class QAbstractButton;
 class QScrollArea;

@@ -1,4 +1,4 @@
-#include "StatusFooter.hpp"
+#include "views/window/StatusFooter.hpp"
 
 #include <QDateTime>
 #include <QEvent>
@@ -7,13 +7,13 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "BusyIndicator.hpp"
-#include "KestleModel.hpp"
-#include "KestleStyle.hpp"
-#include "LocaleFormat.hpp"
-#include "SymbolView.hpp"
-#include "ToneLabel.hpp"
-#include "VelmarTheme.hpp"
+#include "model/KestleModel.hpp"
+#include "views/components/BusyIndicator.hpp"
+#include "views/components/SymbolView.hpp"
+#include "views/components/ToneLabel.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/LocaleFormat.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 

@@ -5,9 +5,9 @@
 #include <QString>
 #include <QWidget>
 
-#include "AppActions.hpp"
-#include "CheckResult.hpp"
-#include "Setup.hpp"
+#include "check/CheckResult.hpp"
+#include "model/Setup.hpp"
+#include "services/AppActions.hpp"
 
 class QLabel;
 class QAbstractButton;

@@ -1,4 +1,4 @@
-#include "AlertLedger.hpp"
+#include "apps/AlertLedger.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "AppEntry.hpp"
+#include "apps/AppEntry.hpp"
 
 #include <gtest/gtest.h>
 
-#include "AppFilter.hpp"
-#include "SearchText.hpp"
+#include "apps/AppFilter.hpp"
+#include "apps/SearchText.hpp"
 
 using namespace kestle;
 

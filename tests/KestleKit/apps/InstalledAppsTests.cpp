@@ -1,4 +1,4 @@
-#include "InstalledApps.hpp"
+#include "apps/InstalledApps.hpp"
 
 #include <cstdlib>
 #include <variant>
@@ -11,8 +11,8 @@
 #include <gtest/gtest.h>
 #include <plist/plist.h>
 
-#include "PlistBuilder.hpp"
-#include "TempFolder.hpp"
+#include "helpers/PlistBuilder.hpp"
+#include "helpers/TempFolder.hpp"
 
 using kestle::InstalledApp;
 using kestle::InstalledApps;

@@ -1,4 +1,4 @@
-#include "SignedCatalog.hpp"
+#include "catalog/SignedCatalog.hpp"
 
 #include <cstdio>
 #include <filesystem>
@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "Base64.hpp"
-#include "TestSigning.hpp"
+#include "helpers/TestSigning.hpp"
+#include "support/Base64.hpp"
 
 using kestle::Base64;
 using kestle::CatalogError;

@@ -1,11 +1,11 @@
-#include "Checker.hpp"
+#include "check/Checker.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "FakeSource.hpp"
-#include "TempFolder.hpp"
-#include "TestSigning.hpp"
+#include "helpers/FakeSource.hpp"
+#include "helpers/TempFolder.hpp"
+#include "helpers/TestSigning.hpp"
 
 using namespace kestle;
 using kestle::test::FakeSource;

@@ -1,4 +1,4 @@
-#include "WebSource.hpp"
+#include "check/WebSource.hpp"
 
 #include <chrono>
 #include <cstdlib>
@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include "LoopbackServer.hpp"
+#include "helpers/LoopbackServer.hpp"
 
 namespace kestle {
 namespace {

@@ -1,4 +1,4 @@
-#include "CodeCheck.hpp"
+#include "codesign/CodeCheck.hpp"
 
 #include <filesystem>
 #include <functional>
@@ -11,10 +11,10 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include "Base64.hpp"
-#include "BundleManifest.hpp"
-#include "CodeSigner.hpp"
-#include "TempFolder.hpp"
+#include "codesign/BundleManifest.hpp"
+#include "codesign/CodeSigner.hpp"
+#include "helpers/TempFolder.hpp"
+#include "support/Base64.hpp"
 
 using kestle::BundleManifest;
 using kestle::CodeCheck;

@@ -1,4 +1,4 @@
-#include "Feed.hpp"
+#include "feeds/Feed.hpp"
 
 #include <chrono>
 #include <filesystem>
@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "FeedDate.hpp"
+#include "feeds/FeedDate.hpp"
 
 using namespace kestle;
 using namespace std::chrono;

@@ -1,4 +1,4 @@
-#include "ReleaseNotes.hpp"
+#include "feeds/ReleaseNotes.hpp"
 
 #include <gtest/gtest.h>
 

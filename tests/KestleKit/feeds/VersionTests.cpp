@@ -1,4 +1,4 @@
-#include "Version.hpp"
+#include "feeds/Version.hpp"
 
 #include <string>
 

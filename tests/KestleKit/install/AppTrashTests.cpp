@@ -1,4 +1,4 @@
-#include "AppTrash.hpp"
+#include "install/AppTrash.hpp"
 
 #include <cerrno>
 #include <expected>
@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TempFolder.hpp"
+#include "helpers/TempFolder.hpp"
 
 using kestle::AppTrash;
 using kestle::PlatformError;

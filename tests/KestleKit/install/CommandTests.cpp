@@ -1,4 +1,4 @@
-#include "Command.hpp"
+#include "install/Command.hpp"
 
 #include <cerrno>
 #include <string>
@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TempFolder.hpp"
+#include "helpers/TempFolder.hpp"
 
 using kestle::Command;
 using kestle::CommandError;

@@ -1,4 +1,4 @@
-#include "DiskImage.hpp"
+#include "install/DiskImage.hpp"
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,8 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include "Command.hpp"
-#include "TempFolder.hpp"
+#include "helpers/TempFolder.hpp"
+#include "install/Command.hpp"
 
 using kestle::AttachedImage;
 using kestle::Command;

@@ -1,4 +1,4 @@
-#include "Download.hpp"
+#include "install/Download.hpp"
 
 #include <chrono>
 #include <filesystem>
@@ -12,8 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include "LoopbackServer.hpp"
-#include "TempFolder.hpp"
+#include "helpers/LoopbackServer.hpp"
+#include "helpers/TempFolder.hpp"
 
 namespace kestle {
 namespace {

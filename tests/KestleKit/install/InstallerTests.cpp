@@ -1,4 +1,4 @@
-#include "Installer.hpp"
+#include "install/Installer.hpp"
 
 #include <cstdlib>
 #include <filesystem>
@@ -14,12 +14,12 @@
 
 #include <gtest/gtest.h>
 
-#include "Base64.hpp"
-#include "CodeSigner.hpp"
-#include "Command.hpp"
-#include "LoopbackServer.hpp"
-#include "TempFolder.hpp"
-#include "TestSigning.hpp"
+#include "codesign/CodeSigner.hpp"
+#include "helpers/LoopbackServer.hpp"
+#include "helpers/TempFolder.hpp"
+#include "helpers/TestSigning.hpp"
+#include "install/Command.hpp"
+#include "support/Base64.hpp"
 
 using kestle::CodeCheck;
 using kestle::CodeCheckError;

@@ -1,4 +1,4 @@
-#include "PreferenceStore.hpp"
+#include "support/PreferenceStore.hpp"
 
 #include <chrono>
 #include <filesystem>
@@ -12,9 +12,9 @@
 
 #include <gtest/gtest.h>
 
-#include "PlistBuilder.hpp"
-#include "PropertyList.hpp"
-#include "TempFolder.hpp"
+#include "helpers/PlistBuilder.hpp"
+#include "helpers/TempFolder.hpp"
+#include "support/PropertyList.hpp"
 
 namespace kestle {
 namespace {

@@ -1,4 +1,4 @@
-#include "PropertyList.hpp"
+#include "support/PropertyList.hpp"
 
 #include <functional>
 
@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 #include <plist/plist.h>
 
-#include "PlistBuilder.hpp"
+#include "helpers/PlistBuilder.hpp"
 
 using kestle::PropertyList;
 using kestle::test::PlistFormat;

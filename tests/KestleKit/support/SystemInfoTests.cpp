@@ -1,4 +1,4 @@
-#include "SystemInfo.hpp"
+#include "support/SystemInfo.hpp"
 
 #include <regex>
 #include <string>

@@ -1,10 +1,10 @@
-#include "Url.hpp"
+#include "support/Url.hpp"
 
 #include <algorithm>
 
 #include <gtest/gtest.h>
 
-#include "Base64.hpp"
+#include "support/Base64.hpp"
 
 using kestle::Base64;
 using kestle::Url;

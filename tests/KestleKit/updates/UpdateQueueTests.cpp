@@ -1,4 +1,4 @@
-#include "UpdateQueue.hpp"
+#include "updates/UpdateQueue.hpp"
 
 #include <algorithm>
 #include <filesystem>
@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TempFolder.hpp"
+#include "helpers/TempFolder.hpp"
 
 using namespace kestle;
 using kestle::test::TempFolder;

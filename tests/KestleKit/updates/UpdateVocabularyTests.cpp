@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "TempFolder.hpp"
-#include "UpdateOutcome.hpp"
-#include "UpdateScope.hpp"
-#include "UpdateState.hpp"
+#include "helpers/TempFolder.hpp"
+#include "updates/UpdateOutcome.hpp"
+#include "updates/UpdateScope.hpp"
+#include "updates/UpdateState.hpp"
 
 using namespace kestle;
 using kestle::test::TempFolder;

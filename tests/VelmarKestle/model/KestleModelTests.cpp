@@ -1,4 +1,4 @@
-#include "KestleModel.hpp"
+#include "model/KestleModel.hpp"
 
 #include <atomic>
 #include <future>
@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "DailyCheck.hpp"
-#include "LogCapture.hpp"
-#include "SessionTestSupport.hpp"
+#include "VelmarKestle/sessions/SessionTestSupport.hpp"
+#include "helpers/LogCapture.hpp"
+#include "services/DailyCheck.hpp"
 
 using kestle::AlertLedger;
 using kestle::AppEntry;

@@ -1,4 +1,4 @@
-#include "LiveSetup.hpp"
+#include "model/LiveSetup.hpp"
 
 #include <filesystem>
 #include <functional>
@@ -6,11 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include "LogCapture.hpp"
-#include "SessionTestSupport.hpp"
-#include "SparkleSession.hpp"
-#include "TempFolder.hpp"
-#include "TestSigning.hpp"
+#include "VelmarKestle/sessions/SessionTestSupport.hpp"
+#include "helpers/LogCapture.hpp"
+#include "helpers/TempFolder.hpp"
+#include "helpers/TestSigning.hpp"
+#include "sessions/SparkleSession.hpp"
 
 using kestle::MemoryPreferences;
 using kestle::UpdateFailure;

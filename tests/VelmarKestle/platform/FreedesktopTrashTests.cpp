@@ -1,12 +1,12 @@
-#include "FreedesktopTrash.hpp"
+#include "platform/FreedesktopTrash.hpp"
 
 #include <cstdlib>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "AppTrash.hpp"
-#include "TempFolder.hpp"
+#include "helpers/TempFolder.hpp"
+#include "install/AppTrash.hpp"
 
 using kestle::AppTrash;
 using kestle::moveToFreedesktopTrash;

@@ -6,22 +6,22 @@
 
 #include <gtest/gtest.h>
 
-#include "Configuration.hpp"
-#include "InstalledApps.hpp"
-#include "KestleModel.hpp"
-#include "LiveSetup.hpp"
-#include "SessionTestSupport.hpp"
-#include "TempFolder.hpp"
-#include "Workspace.hpp"
+#include "VelmarKestle/sessions/SessionTestSupport.hpp"
+#include "apps/InstalledApps.hpp"
+#include "helpers/TempFolder.hpp"
+#include "model/Configuration.hpp"
+#include "model/KestleModel.hpp"
+#include "model/LiveSetup.hpp"
+#include "platform/Workspace.hpp"
 
-#include "AppCard.hpp"
-#include "AppGrid.hpp"
-#include "EntryActions.hpp"
-#include "LiveActions.hpp"
-#include "MainWindow.hpp"
-#include "ToastButton.hpp"
-#include "ToastOverlay.hpp"
-#include "UpdateToast.hpp"
+#include "services/LiveActions.hpp"
+#include "views/entry/EntryActions.hpp"
+#include "views/jobs/ToastButton.hpp"
+#include "views/jobs/ToastOverlay.hpp"
+#include "views/jobs/UpdateToast.hpp"
+#include "views/list/AppCard.hpp"
+#include "views/list/AppGrid.hpp"
+#include "views/window/MainWindow.hpp"
 
 using kestle::AppEntry;
 using kestle::MemoryPreferences;

@@ -20,17 +20,17 @@
 #include <gtest/gtest.h>
 #include <plist/plist.h>
 
-#include "Catalog.hpp"
-#include "CodeCheck.hpp"
-#include "DiskImage.hpp"
-#include "Feed.hpp"
-#include "Installer.hpp"
-#include "PropertyList.hpp"
-#include "SignedCatalog.hpp"
-#include "SystemInfo.hpp"
-#include "TempFolder.hpp"
-#include "UpdateSignature.hpp"
-#include "Url.hpp"
+#include "catalog/Catalog.hpp"
+#include "catalog/SignedCatalog.hpp"
+#include "codesign/CodeCheck.hpp"
+#include "feeds/Feed.hpp"
+#include "helpers/TempFolder.hpp"
+#include "install/DiskImage.hpp"
+#include "install/Installer.hpp"
+#include "support/PropertyList.hpp"
+#include "support/SystemInfo.hpp"
+#include "support/UpdateSignature.hpp"
+#include "support/Url.hpp"
 
 using kestle::Catalog;
 using kestle::CatalogApp;

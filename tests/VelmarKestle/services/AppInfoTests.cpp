@@ -1,4 +1,4 @@
-#include "AppInfo.hpp"
+#include "services/AppInfo.hpp"
 
 #include <string>
 #include <vector>
@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "Configuration.hpp"
-#include "TempFolder.hpp"
+#include "helpers/TempFolder.hpp"
+#include "model/Configuration.hpp"
 
 using kestle::app::appDisplayName;
 using kestle::app::appVersionText;

@@ -10,13 +10,13 @@
 
 #include <gtest/gtest.h>
 
-#include "AppBundleMaker.hpp"
-#include "LiveActions.hpp"
-#include "LogCapture.hpp"
-#include "TempFolder.hpp"
-#include "Workspace.hpp"
+#include "helpers/AppBundleMaker.hpp"
+#include "helpers/LogCapture.hpp"
+#include "helpers/TempFolder.hpp"
+#include "platform/Workspace.hpp"
+#include "services/LiveActions.hpp"
 
-#include "../views/ViewTestModel.hpp"
+#include "VelmarKestle/views/ViewTestModel.hpp"
 
 using kestle::AppEntry;
 using kestle::InstalledApp;

@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ProblemReport.hpp"
+#include "services/ProblemReport.hpp"
 
 using kestle::AppEntry;
 using kestle::InstalledApp;

@@ -1,4 +1,4 @@
-#include "InstallJob.hpp"
+#include "sessions/InstallJob.hpp"
 
 #include <atomic>
 #include <filesystem>
@@ -11,10 +11,10 @@
 
 #include <gtest/gtest.h>
 
-#include "LogCapture.hpp"
-#include "SessionTestSupport.hpp"
-#include "TempFolder.hpp"
-#include "TestSigning.hpp"
+#include "VelmarKestle/sessions/SessionTestSupport.hpp"
+#include "helpers/LogCapture.hpp"
+#include "helpers/TempFolder.hpp"
+#include "helpers/TestSigning.hpp"
 
 using kestle::AppEntry;
 using kestle::DownloadError;

@@ -9,8 +9,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
-#include "AppEntry.hpp"
-#include "UpdateSession.hpp"
+#include "apps/AppEntry.hpp"
+#include "updates/UpdateSession.hpp"
 
 namespace kestle::test {
 

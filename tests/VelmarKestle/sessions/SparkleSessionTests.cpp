@@ -1,4 +1,4 @@
-#include "SparkleSession.hpp"
+#include "sessions/SparkleSession.hpp"
 
 #include <filesystem>
 #include <map>
@@ -9,14 +9,14 @@
 
 #include <gtest/gtest.h>
 
-#include "AppBundleMaker.hpp"
-#include "InstalledApps.hpp"
-#include "LoopbackServer.hpp"
-#include "RunningApps.hpp"
-#include "SessionTestSupport.hpp"
-#include "TempFolder.hpp"
-#include "TestSigning.hpp"
 #include "UpdaterError.hpp"
+#include "VelmarKestle/sessions/SessionTestSupport.hpp"
+#include "apps/InstalledApps.hpp"
+#include "apps/RunningApps.hpp"
+#include "helpers/AppBundleMaker.hpp"
+#include "helpers/LoopbackServer.hpp"
+#include "helpers/TempFolder.hpp"
+#include "helpers/TestSigning.hpp"
 
 using kestle::PlatformError;
 using kestle::RunningApps;

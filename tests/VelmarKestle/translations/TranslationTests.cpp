@@ -10,9 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include "EmptyList.hpp"
-#include "StatusFooter.hpp"
-#include "ViewTestModel.hpp"
+#include "VelmarKestle/views/ViewTestModel.hpp"
+#include "views/list/EmptyList.hpp"
+#include "views/window/StatusFooter.hpp"
 
 using kestle::app::Clock;
 using kestle::app::StatusFooter;

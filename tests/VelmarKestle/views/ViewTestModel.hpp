@@ -6,8 +6,8 @@
 
 #include <QLocale>
 
-#include "KestleModel.hpp"
-#include "SessionTestSupport.hpp"
+#include "VelmarKestle/sessions/SessionTestSupport.hpp"
+#include "model/KestleModel.hpp"
 
 namespace kestle::test {
 

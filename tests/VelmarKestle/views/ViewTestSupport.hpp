@@ -9,7 +9,7 @@
 #include <QPalette>
 #include <QWidget>
 
-#include "AppEntry.hpp"
+#include "apps/AppEntry.hpp"
 
 namespace kestle::test {
 

@@ -1,4 +1,4 @@
-#include "AppIconView.hpp"
+#include "views/components/AppIconView.hpp"
 
 #include <memory>
 #include <string>
@@ -6,11 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include "LoopbackServer.hpp"
-#include "SessionTestSupport.hpp"
-#include "TempFolder.hpp"
-#include "VelmarTheme.hpp"
-#include "ViewTestSupport.hpp"
+#include "VelmarKestle/sessions/SessionTestSupport.hpp"
+#include "VelmarKestle/views/ViewTestSupport.hpp"
+#include "helpers/LoopbackServer.hpp"
+#include "helpers/TempFolder.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 using kestle::AppEntry;
 using kestle::InstalledApp;

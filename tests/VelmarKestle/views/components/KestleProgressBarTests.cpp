@@ -10,10 +10,10 @@
 
 #include <gtest/gtest.h>
 
-#include "KestleProgressBar.hpp"
-#include "SessionTestSupport.hpp"
-#include "SquareButton.hpp"
-#include "VelmarTheme.hpp"
+#include "VelmarKestle/sessions/SessionTestSupport.hpp"
+#include "views/components/KestleProgressBar.hpp"
+#include "views/controls/SquareButton.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 using kestle::app::KestleProgressBar;
 using kestle::app::SquareButton;

@@ -1,4 +1,4 @@
-#include "StatusChip.hpp"
+#include "views/components/StatusChip.hpp"
 
 #include <optional>
 #include <string>
@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "VelmarTheme.hpp"
-#include "ViewTestSupport.hpp"
+#include "VelmarKestle/views/ViewTestSupport.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 using kestle::AppEntry;
 using kestle::FeedItem;

@@ -7,14 +7,14 @@
 
 #include <gtest/gtest.h>
 
-#include "CapsuleButton.hpp"
-#include "KestleButton.hpp"
-#include "KestleGlyph.hpp"
-#include "KestleStyle.hpp"
-#include "SearchField.hpp"
-#include "SessionTestSupport.hpp"
-#include "VelmarTheme.hpp"
-#include "ViewTestSupport.hpp"
+#include "VelmarKestle/sessions/SessionTestSupport.hpp"
+#include "VelmarKestle/views/ViewTestSupport.hpp"
+#include "views/components/KestleGlyph.hpp"
+#include "views/controls/CapsuleButton.hpp"
+#include "views/controls/KestleButton.hpp"
+#include "views/controls/SearchField.hpp"
+#include "views/style/KestleStyle.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 using kestle::app::CapsuleButton;
 using kestle::app::GlyphPart;

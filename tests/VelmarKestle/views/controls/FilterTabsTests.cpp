@@ -1,4 +1,4 @@
-#include "FilterTabs.hpp"
+#include "views/controls/FilterTabs.hpp"
 
 #include <map>
 #include <memory>
@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "KestleModel.hpp"
-#include "SessionTestSupport.hpp"
+#include "VelmarKestle/sessions/SessionTestSupport.hpp"
+#include "model/KestleModel.hpp"
 
 using kestle::AppFilter;
 using kestle::CatalogApp;

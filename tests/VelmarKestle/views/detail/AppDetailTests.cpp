@@ -12,18 +12,18 @@
 
 #include <gtest/gtest.h>
 
-#include "AppDetail.hpp"
-#include "FactStrip.hpp"
-#include "KestleButton.hpp"
-#include "LocaleFormat.hpp"
-#include "MoreMenu.hpp"
-#include "NotifyMeButton.hpp"
-#include "ReleaseNotesView.hpp"
-#include "SiteLink.hpp"
-#include "StatusChip.hpp"
-#include "UpdateProblemRow.hpp"
-#include "UpdateProgressRow.hpp"
-#include "ViewTestModel.hpp"
+#include "VelmarKestle/views/ViewTestModel.hpp"
+#include "views/components/StatusChip.hpp"
+#include "views/controls/KestleButton.hpp"
+#include "views/controls/SiteLink.hpp"
+#include "views/detail/AppDetail.hpp"
+#include "views/detail/FactStrip.hpp"
+#include "views/detail/ReleaseNotesView.hpp"
+#include "views/entry/MoreMenu.hpp"
+#include "views/entry/NotifyMeButton.hpp"
+#include "views/jobs/UpdateProblemRow.hpp"
+#include "views/jobs/UpdateProgressRow.hpp"
+#include "views/style/LocaleFormat.hpp"
 
 using kestle::AppEntry;
 using kestle::CatalogApp;

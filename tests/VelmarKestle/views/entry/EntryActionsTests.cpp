@@ -7,14 +7,14 @@
 
 #include <gtest/gtest.h>
 
-#include "EntryActions.hpp"
-#include "KestleButton.hpp"
-#include "MoreItems.hpp"
-#include "MoreMenu.hpp"
-#include "NotifyMeButton.hpp"
-#include "UpdateProblemRow.hpp"
-#include "UpdateProgressRow.hpp"
-#include "ViewTestModel.hpp"
+#include "VelmarKestle/views/ViewTestModel.hpp"
+#include "views/controls/KestleButton.hpp"
+#include "views/entry/EntryActions.hpp"
+#include "views/entry/MoreItems.hpp"
+#include "views/entry/MoreMenu.hpp"
+#include "views/entry/NotifyMeButton.hpp"
+#include "views/jobs/UpdateProblemRow.hpp"
+#include "views/jobs/UpdateProgressRow.hpp"
 
 using kestle::AppEntry;
 using kestle::CatalogApp;

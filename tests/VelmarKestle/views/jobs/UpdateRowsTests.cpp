@@ -6,12 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include "KestleButton.hpp"
-#include "KestleProgressBar.hpp"
-#include "SquareButton.hpp"
-#include "UpdateProblemRow.hpp"
-#include "UpdateProgressRow.hpp"
-#include "ViewTestModel.hpp"
+#include "VelmarKestle/views/ViewTestModel.hpp"
+#include "views/components/KestleProgressBar.hpp"
+#include "views/controls/KestleButton.hpp"
+#include "views/controls/SquareButton.hpp"
+#include "views/jobs/UpdateProblemRow.hpp"
+#include "views/jobs/UpdateProgressRow.hpp"
 
 using kestle::AppEntry;
 using kestle::JobKind;

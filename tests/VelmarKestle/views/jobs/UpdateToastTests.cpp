@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include "ToastButton.hpp"
-#include "ToastOverlay.hpp"
-#include "UpdateToast.hpp"
-#include "ViewTestModel.hpp"
+#include "VelmarKestle/views/ViewTestModel.hpp"
+#include "views/jobs/ToastButton.hpp"
+#include "views/jobs/ToastOverlay.hpp"
+#include "views/jobs/UpdateToast.hpp"
 
 using kestle::AppEntry;
 using kestle::UpdateNotice;

@@ -6,13 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include "AppCard.hpp"
-#include "EntryActions.hpp"
-#include "LocaleFormat.hpp"
-#include "NameButton.hpp"
-#include "SiteLink.hpp"
-#include "StatusChip.hpp"
-#include "ViewTestModel.hpp"
+#include "VelmarKestle/views/ViewTestModel.hpp"
+#include "views/components/StatusChip.hpp"
+#include "views/controls/NameButton.hpp"
+#include "views/controls/SiteLink.hpp"
+#include "views/entry/EntryActions.hpp"
+#include "views/list/AppCard.hpp"
+#include "views/style/LocaleFormat.hpp"
 
 using kestle::AppEntry;
 using kestle::CatalogApp;

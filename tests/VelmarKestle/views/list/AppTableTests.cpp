@@ -7,14 +7,14 @@
 
 #include <gtest/gtest.h>
 
-#include "AppTable.hpp"
-#include "EntryActions.hpp"
-#include "Eyebrow.hpp"
-#include "LocaleFormat.hpp"
-#include "NameButton.hpp"
-#include "StatusChip.hpp"
-#include "VelmarTheme.hpp"
-#include "ViewTestModel.hpp"
+#include "VelmarKestle/views/ViewTestModel.hpp"
+#include "views/components/Eyebrow.hpp"
+#include "views/components/StatusChip.hpp"
+#include "views/controls/NameButton.hpp"
+#include "views/entry/EntryActions.hpp"
+#include "views/list/AppTable.hpp"
+#include "views/style/LocaleFormat.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 using kestle::AppEntry;
 using kestle::CatalogApp;

@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "LazyRows.hpp"
-#include "SessionTestSupport.hpp"
+#include "VelmarKestle/sessions/SessionTestSupport.hpp"
+#include "views/list/LazyRows.hpp"
 
 using kestle::app::LazyRows;
 

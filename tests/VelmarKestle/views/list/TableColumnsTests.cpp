@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "AppTable.hpp"
-#include "TableColumns.hpp"
+#include "views/list/AppTable.hpp"
+#include "views/list/TableColumns.hpp"
 
 using kestle::app::AppTable;
 using kestle::app::TableColumns;

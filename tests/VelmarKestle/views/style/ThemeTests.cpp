@@ -1,11 +1,11 @@
-#include "VelmarTheme.hpp"
+#include "views/style/VelmarTheme.hpp"
 
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "KestleButton.hpp"
-#include "ViewTestSupport.hpp"
+#include "VelmarKestle/views/ViewTestSupport.hpp"
+#include "views/controls/KestleButton.hpp"
 
 using kestle::app::KestleButton;
 using kestle::app::VelmarTheme;

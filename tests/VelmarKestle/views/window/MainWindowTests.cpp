@@ -15,20 +15,20 @@
 
 #include <gtest/gtest.h>
 
-#include "AppCard.hpp"
-#include "AppDetail.hpp"
-#include "AppGrid.hpp"
-#include "AppTable.hpp"
-#include "CatalogUnavailable.hpp"
-#include "EmptyList.hpp"
-#include "KestleButton.hpp"
-#include "ListHeader.hpp"
-#include "LocaleFormat.hpp"
-#include "MainWindow.hpp"
-#include "StatusFooter.hpp"
-#include "ToneLabel.hpp"
-#include "ViewTestModel.hpp"
-#include "ViewTestSupport.hpp"
+#include "VelmarKestle/views/ViewTestModel.hpp"
+#include "VelmarKestle/views/ViewTestSupport.hpp"
+#include "views/components/ToneLabel.hpp"
+#include "views/controls/KestleButton.hpp"
+#include "views/detail/AppDetail.hpp"
+#include "views/list/AppCard.hpp"
+#include "views/list/AppGrid.hpp"
+#include "views/list/AppTable.hpp"
+#include "views/list/EmptyList.hpp"
+#include "views/list/ListHeader.hpp"
+#include "views/style/LocaleFormat.hpp"
+#include "views/window/CatalogUnavailable.hpp"
+#include "views/window/MainWindow.hpp"
+#include "views/window/StatusFooter.hpp"
 
 using kestle::AppEntry;
 using kestle::CatalogApp;
