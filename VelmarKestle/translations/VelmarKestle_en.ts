@@ -73,21 +73,6 @@ Version line of an app not installed: its version</extracomment>
         <extracomment>Button at the foot of the detail page</extracomment>
         <translation type="unfinished"></translation>
     </message>
-    <message>
-        <source>Update to %1</source>
-        <extracomment>Main button of the detail page: the version an update brings</extracomment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Open</source>
-        <extracomment>Button of the detail page: opens the installed app</extracomment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Install</source>
-        <extracomment>Main button of the detail page for an app not installed</extracomment>
-        <translation type="unfinished"></translation>
-    </message>
 </context>
 <context>
     <name>kestle::app::AppTable</name>
@@ -204,15 +189,17 @@ Version line of an app not installed: its version</extracomment>
     </message>
 </context>
 <context>
-    <name>kestle::app::EntryActions</name>
+    <name>kestle::app::EntryControls</name>
     <message>
-        <source>Install</source>
-        <extracomment>Main button of an app that is not installed</extracomment>
+        <source>Open</source>
+        <extracomment>Button beside Update on the detail page: opens the installed app
+----------
+Main button of an installed, up-to-date app</extracomment>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Open</source>
-        <extracomment>Main button of an installed, up-to-date app</extracomment>
+        <source>Install</source>
+        <extracomment>Main button of an app that is not installed</extracomment>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -414,6 +401,54 @@ Version line of an app not installed: its version</extracomment>
     </message>
     <message>
         <source>Show in Finder</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::LocaleFormat</name>
+    <message>
+        <source>Zero KB</source>
+        <extracomment>A file size of nothing</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1 byte</source>
+        <extracomment>A file size of one byte</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <extracomment>A file size under a kilobyte</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 KB</source>
+        <extracomment>Kilobytes</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <extracomment>Megabytes</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <extracomment>Gigabytes</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 TB</source>
+        <extracomment>Terabytes</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 PB</source>
+        <extracomment>Petabytes</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 EB</source>
+        <extracomment>Exabytes</extracomment>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -979,51 +1014,6 @@ Version line of an app not installed: its version</extracomment>
     <message>
         <source>Checking velmar’s signature…</source>
         <extracomment>The download&apos;s signature by the maker is being checked</extracomment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Zero KB</source>
-        <extracomment>A file size of nothing</extracomment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>1 byte</source>
-        <extracomment>A file size of one byte</extracomment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 bytes</source>
-        <extracomment>A file size under a kilobyte</extracomment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 KB</source>
-        <extracomment>Kilobytes</extracomment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 MB</source>
-        <extracomment>Megabytes</extracomment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 GB</source>
-        <extracomment>Gigabytes</extracomment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 TB</source>
-        <extracomment>Terabytes</extracomment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 PB</source>
-        <extracomment>Petabytes</extracomment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 EB</source>
-        <extracomment>Exabytes</extracomment>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -73,21 +73,6 @@ Version line of an app not installed: its version</extracomment>
         <extracomment>Button at the foot of the detail page</extracomment>
         <translation>Segnala un problema…</translation>
     </message>
-    <message>
-        <source>Update to %1</source>
-        <extracomment>Main button of the detail page: the version an update brings</extracomment>
-        <translation>Aggiorna a %1</translation>
-    </message>
-    <message>
-        <source>Open</source>
-        <extracomment>Button of the detail page: opens the installed app</extracomment>
-        <translation>Apri</translation>
-    </message>
-    <message>
-        <source>Install</source>
-        <extracomment>Main button of the detail page for an app not installed</extracomment>
-        <translation>Installa</translation>
-    </message>
 </context>
 <context>
     <name>kestle::app::AppTable</name>
@@ -204,16 +189,18 @@ Version line of an app not installed: its version</extracomment>
     </message>
 </context>
 <context>
-    <name>kestle::app::EntryActions</name>
+    <name>kestle::app::EntryControls</name>
+    <message>
+        <source>Open</source>
+        <extracomment>Button beside Update on the detail page: opens the installed app
+----------
+Main button of an installed, up-to-date app</extracomment>
+        <translation>Apri</translation>
+    </message>
     <message>
         <source>Install</source>
         <extracomment>Main button of an app that is not installed</extracomment>
         <translation>Installa</translation>
-    </message>
-    <message>
-        <source>Open</source>
-        <extracomment>Main button of an installed, up-to-date app</extracomment>
-        <translation>Apri</translation>
     </message>
     <message>
         <source>Update to %1</source>
@@ -415,6 +402,54 @@ Version line of an app not installed: its version</extracomment>
     <message>
         <source>Show in Finder</source>
         <translation>Mostra nel Finder</translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::LocaleFormat</name>
+    <message>
+        <source>Zero KB</source>
+        <extracomment>A file size of nothing</extracomment>
+        <translation>Zero KB</translation>
+    </message>
+    <message>
+        <source>1 byte</source>
+        <extracomment>A file size of one byte</extracomment>
+        <translation>1 byte</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <extracomment>A file size under a kilobyte</extracomment>
+        <translation>%1 byte</translation>
+    </message>
+    <message>
+        <source>%1 KB</source>
+        <extracomment>Kilobytes</extracomment>
+        <translation>%1 KB</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <extracomment>Megabytes</extracomment>
+        <translation>%1 MB</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <extracomment>Gigabytes</extracomment>
+        <translation>%1 GB</translation>
+    </message>
+    <message>
+        <source>%1 TB</source>
+        <extracomment>Terabytes</extracomment>
+        <translation>%1 TB</translation>
+    </message>
+    <message>
+        <source>%1 PB</source>
+        <extracomment>Petabytes</extracomment>
+        <translation>%1 PB</translation>
+    </message>
+    <message>
+        <source>%1 EB</source>
+        <extracomment>Exabytes</extracomment>
+        <translation>%1 EB</translation>
     </message>
 </context>
 <context>
@@ -980,51 +1015,6 @@ Version line of an app not installed: its version</extracomment>
         <source>Checking velmar’s signature…</source>
         <extracomment>The download&apos;s signature by the maker is being checked</extracomment>
         <translation>Verifica della firma di velmar…</translation>
-    </message>
-    <message>
-        <source>Zero KB</source>
-        <extracomment>A file size of nothing</extracomment>
-        <translation>Zero KB</translation>
-    </message>
-    <message>
-        <source>1 byte</source>
-        <extracomment>A file size of one byte</extracomment>
-        <translation>1 byte</translation>
-    </message>
-    <message>
-        <source>%1 bytes</source>
-        <extracomment>A file size under a kilobyte</extracomment>
-        <translation>%1 byte</translation>
-    </message>
-    <message>
-        <source>%1 KB</source>
-        <extracomment>Kilobytes</extracomment>
-        <translation>%1 KB</translation>
-    </message>
-    <message>
-        <source>%1 MB</source>
-        <extracomment>Megabytes</extracomment>
-        <translation>%1 MB</translation>
-    </message>
-    <message>
-        <source>%1 GB</source>
-        <extracomment>Gigabytes</extracomment>
-        <translation>%1 GB</translation>
-    </message>
-    <message>
-        <source>%1 TB</source>
-        <extracomment>Terabytes</extracomment>
-        <translation>%1 TB</translation>
-    </message>
-    <message>
-        <source>%1 PB</source>
-        <extracomment>Petabytes</extracomment>
-        <translation>%1 PB</translation>
-    </message>
-    <message>
-        <source>%1 EB</source>
-        <extracomment>Exabytes</extracomment>
-        <translation>%1 EB</translation>
     </message>
 </context>
 <context>

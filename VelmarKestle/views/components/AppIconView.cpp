@@ -1,23 +1,15 @@
 #include "views/components/AppIconView.hpp"
 
 #include <filesystem>
-#include <functional>
-#include <utility>
-#include <vector>
 
-#include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QHash>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QPainter>
-#include <QPointer>
 #include <QSvgRenderer>
 #include <QtMath>
 
-#include "Bundle.hpp"
+#include "services/IconPicture.hpp"
+#include "services/RemoteIcons.hpp"
 #include "views/style/KestleStyle.hpp"
 #include "views/style/VelmarTheme.hpp"
 
@@ -28,135 +20,6 @@ namespace {
 constexpr qreal kCatalogInset = 25.0 / 256.0;
 constexpr qreal kPlaceholderInset = 0.1;
 constexpr qreal kPlaceholderRadius = 0.22;
-// More than any icon needs; a bigger answer is dropped rather than kept in memory.
-constexpr qint64 kMaxIconBytes = 8 * 1024 * 1024;
-
-// A decoded icon: a raster image or the bytes of an SVG document.
-struct Picture {
-    QImage image;
-    QByteArray svg;
-    bool isNull() const { return image.isNull() && svg.isEmpty(); }
-};
-
-bool looksLikeSvg(const QByteArray& bytes, const QString& name) {
-    if (name.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
-        return true;
-    }
-    QByteArray head = bytes.left(256).trimmed();
-    return head.startsWith("<?xml") || head.startsWith("<svg");
-}
-
-Picture decode(const QByteArray& bytes, const QString& name) {
-    if (looksLikeSvg(bytes, name)) {
-        QSvgRenderer renderer(bytes);
-        if (renderer.isValid()) {
-            return {{}, bytes};
-        }
-        return {};
-    }
-    return {QImage::fromData(bytes), {}};
-}
-
-Picture load(const QString& path) {
-    QFile file(path);
-    if (file.size() > kMaxIconBytes || !file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return decode(file.readAll(), path);
-}
-
-// The icon a bundle names (CFBundleIconFile, in Contents/Resources, with or without
-// its extension).
-Picture bundleIcon(const std::filesystem::path& bundle) {
-    auto opened = framework::Bundle::open(bundle);
-    if (!opened) {
-        return {};
-    }
-    auto name = opened->string("CFBundleIconFile");
-    if (!name || name->empty() || name->find('/') != std::string::npos) {
-        return {};
-    }
-    QString base = QString::fromStdString((bundle / "Contents/Resources" / *name).string());
-    std::vector<QString> candidates{base};
-    if (QFileInfo(base).suffix().isEmpty()) {
-        for (const char* extension : {".svg", ".png", ".icns"}) {
-            candidates.push_back(base + QLatin1String(extension));
-        }
-    }
-    for (const QString& candidate : candidates) {
-        if (QFileInfo(candidate).isFile()) {
-            if (Picture picture = load(candidate); !picture.isNull()) {
-                return picture;
-            }
-        }
-    }
-    return {};
-}
-
-// Remote icons: one network manager, one request per URL however many views wait for
-// it, and the decoded pictures kept for the rest of the run. Main thread only.
-class RemoteIcons {
-public:
-    using Done = std::function<void(const Picture&)>;
-
-    static RemoteIcons& shared() {
-        static RemoteIcons icons;
-        return icons;
-    }
-
-    const Picture* cached(const QString& url) const {
-        auto found = cache_.constFind(url);
-        return found == cache_.constEnd() ? nullptr : &*found;
-    }
-
-    // done runs once the load ends, unless context is gone by then.
-    void fetch(const QUrl& url, QObject* context, Done done) {
-        QString key = url.toString();
-        auto& waiting = waiting_[key];
-        waiting.push_back({QPointer<QObject>(context), std::move(done)});
-        if (waiting.size() > 1) {
-            return;
-        }
-        QNetworkRequest request(url);
-        request.setTransferTimeout(30'000);
-        QNetworkReply* reply = manager()->get(request);
-        QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
-                         [reply](qint64 received, qint64) {
-                             if (received > kMaxIconBytes) {
-                                 reply->abort();
-                             }
-                         });
-        QObject::connect(reply, &QNetworkReply::finished, reply, [this, reply, key] {
-            reply->deleteLater();
-            Picture picture;
-            if (reply->error() == QNetworkReply::NoError) {
-                picture = decode(reply->readAll(), reply->url().path());
-            }
-            // A failed load is not kept, so a later view tries again.
-            if (!picture.isNull()) {
-                cache_.insert(key, picture);
-            }
-            auto waiters = waiting_.take(key);
-            for (auto& [context, done] : waiters) {
-                if (context) {
-                    done(picture);
-                }
-            }
-        });
-    }
-
-private:
-    QNetworkAccessManager* manager() {
-        if (!manager_) {
-            manager_ = new QNetworkAccessManager(QCoreApplication::instance());
-        }
-        return manager_;
-    }
-
-    QPointer<QNetworkAccessManager> manager_;
-    QHash<QString, Picture> cache_;
-    QHash<QString, std::vector<std::pair<QPointer<QObject>, Done>>> waiting_;
-};
 
 } // namespace
 
@@ -207,7 +70,7 @@ void AppIconView::resolve() {
         std::filesystem::path bundle = entry_.installed->url.path();
         QFileInfo info(QString::fromStdString(bundle.string()));
         if (info.exists()) {
-            if (Picture picture = bundleIcon(bundle); !picture.isNull()) {
+            if (IconPicture picture = IconPicture::ofBundle(bundle); !picture.isNull()) {
                 display(Source::bundle, picture.image, picture.svg, {});
                 return;
             }
@@ -219,9 +82,9 @@ void AppIconView::resolve() {
         }
     }
     if (!catalogIcon_ || catalogIcon_->isFile()) {
-        Picture picture;
+        IconPicture picture;
         if (catalogIcon_) {
-            picture = load(QString::fromStdString(catalogIcon_->path()));
+            picture = IconPicture::load(QString::fromStdString(catalogIcon_->path()));
         }
         if (picture.isNull()) {
             display(Source::placeholder, {}, {}, {});
@@ -232,12 +95,12 @@ void AppIconView::resolve() {
     }
     QUrl url(QString::fromStdString(catalogIcon_->str()));
     auto& remote = RemoteIcons::shared();
-    if (const Picture* picture = remote.cached(url.toString())) {
+    if (const IconPicture* picture = remote.cached(url.toString())) {
         display(Source::remote, picture->image, picture->svg, {});
         return;
     }
     display(Source::remotePlaceholder, {}, {}, {});
-    remote.fetch(url, this, [this, serial = serial_](const Picture& picture) {
+    remote.fetch(url, this, [this, serial = serial_](const IconPicture& picture) {
         if (serial == serial_ && !picture.isNull()) {
             display(Source::remote, picture.image, picture.svg, {});
         }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QColor>
 #include <QWidget>
 
 class QPainter;
@@ -15,8 +14,6 @@ class SurfacePanel : public QWidget {
 public:
     explicit SurfacePanel(QWidget* parent = nullptr);
 
-    // The platform's thin separator: the primary text colour, faint.
-    static QColor separatorColor(const QPalette& palette);
     static void paintSurface(QPainter& painter, const QRectF& rect, const QPalette& palette);
 
 protected:

@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QStyle>
 
 #include "views/style/KestleStyle.hpp"
 #include "views/style/VelmarTheme.hpp"
@@ -19,19 +22,56 @@ void ToneLabel::setTone(Tone tone) {
     }
 }
 
-QColor ToneLabel::toneColor() const {
-    // The parent's palette is the one the system changes; this label's own has its
-    // text colour overridden.
-    const QPalette base = parentWidget() ? parentWidget()->palette() : QApplication::palette();
-    switch (tone_) {
+QColor ToneLabel::color(Tone tone, const QPalette& palette) {
+    switch (tone) {
     case Tone::secondary:
-        return KestleStyle::secondaryText(base);
+        return KestleStyle::secondaryText(palette);
     case Tone::update:
-        return VelmarTheme::color(VelmarTheme::Color::update, base);
+        return VelmarTheme::color(VelmarTheme::Color::update, palette);
     case Tone::primary:
         break;
     }
-    return KestleStyle::primaryText(base);
+    return KestleStyle::primaryText(palette);
+}
+
+QColor ToneLabel::toneColor() const {
+    // The parent's palette is the one the system changes; this label's own has its
+    // text colour overridden.
+    return color(tone_, parentWidget() ? parentWidget()->palette() : QApplication::palette());
+}
+
+void ToneLabel::setBold(bool bold) {
+    if (isBold() != bold) {
+        QFont changed = font();
+        changed.setWeight(bold ? QFont::Bold : QFont::Normal);
+        setFont(changed);
+    }
+}
+
+void ToneLabel::setElideMode(Qt::TextElideMode mode) {
+    if (elideMode_ != mode) {
+        elideMode_ = mode;
+        updateGeometry();
+        update();
+    }
+}
+
+QString ToneLabel::shownText() const {
+    const int room = contentsRect().width();
+    // Sizes are rounded up, so a text given its own width always fits.
+    if (!elides() || QFontMetricsF(font()).horizontalAdvance(text()) <= room + 0.5) {
+        return text();
+    }
+    return QFontMetricsF(font()).elidedText(text(), elideMode_, room);
+}
+
+QSize ToneLabel::minimumSizeHint() const {
+    if (!elides()) {
+        return QLabel::minimumSizeHint();
+    }
+    const QMargins margins = contentsMargins();
+    return {margins.left() + margins.right(),
+            fontMetrics().height() + margins.top() + margins.bottom()};
 }
 
 void ToneLabel::changeEvent(QEvent* event) {
@@ -39,6 +79,19 @@ void ToneLabel::changeEvent(QEvent* event) {
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange) {
         applyTone();
     }
+}
+
+void ToneLabel::paintEvent(QPaintEvent* event) {
+    if (!elides()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    painter.setFont(font());
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(contentsRect(),
+                     QStyle::visualAlignment(layoutDirection(), alignment()) | Qt::TextSingleLine,
+                     shownText());
 }
 
 void ToneLabel::applyTone() {

@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "views/style/KestleStyle.hpp"
+#include "views/style/SystemSymbol.hpp"
 #include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
@@ -13,6 +14,7 @@ namespace {
 constexpr qreal kFontSize = 13;
 constexpr int kPadding = 14;
 constexpr int kMinHeight = 28;
+constexpr int kSymbolSpacing = 6;
 
 } // namespace
 
@@ -22,9 +24,17 @@ CapsuleButton::CapsuleButton(const QString& text, QWidget* parent) : QAbstractBu
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
+void CapsuleButton::setSymbol(const QString& name, qreal size) {
+    symbol_ = name;
+    symbolSize_ = name.isEmpty() ? 0 : size;
+    updateGeometry();
+    update();
+}
+
 QSize CapsuleButton::sizeHint() const {
     QFontMetrics metrics(font());
-    return {KestleStyle::textWidth(font(), text()) + 2 * kPadding,
+    const int symbol = symbol_.isEmpty() ? 0 : qRound(symbolSize_) + kSymbolSpacing;
+    return {KestleStyle::textWidth(font(), text()) + 2 * kPadding + symbol,
             std::max(kMinHeight, metrics.height())};
 }
 
@@ -42,10 +52,17 @@ void CapsuleButton::paintEvent(QPaintEvent*) {
     // A disabled label takes the platform's disabled text colour, nothing more.
     QColor label = isEnabled() ? KestleStyle::primaryText(pal)
                                : pal.color(QPalette::Disabled, QPalette::WindowText);
+    QRectF textRect = QRectF(rect()).adjusted(kPadding, 0, -kPadding, 0);
+    Qt::Alignment alignment = Qt::AlignCenter;
+    if (!symbol_.isEmpty()) {
+        SystemSymbol::paint(painter, QPointF(kPadding + symbolSize_ / 2, height() / 2.0),
+                            symbolSize_, symbol_, label, QFont::Bold);
+        textRect.setLeft(textRect.left() + symbolSize_ + kSymbolSpacing);
+        alignment = Qt::AlignLeading | Qt::AlignVCenter;
+    }
     painter.setFont(font());
     painter.setPen(label);
-    QRectF textRect = QRectF(rect()).adjusted(kPadding, 0, -kPadding, 0);
-    KestleStyle::drawLine(painter, textRect, text());
+    KestleStyle::drawLine(painter, textRect, text(), alignment);
 }
 
 bool CapsuleButton::hitButton(const QPoint& pos) const {

@@ -2,18 +2,18 @@
 
 #include <functional>
 
-#include <QAbstractButton>
 #include <QFont>
 #include <QString>
 #include <QUrl>
 
 #include "support/Url.hpp"
+#include "views/controls/PlainButton.hpp"
 
 namespace kestle::app {
 
 // A link to a web page: the label and a small arrow pointing out of the window, in
 // the accent colour, with the address as its tooltip. Clicking opens the page.
-class SiteLink : public QAbstractButton {
+class SiteLink : public PlainButton {
     Q_OBJECT
 
 public:
@@ -24,12 +24,6 @@ public:
 
     // How a link reaches the browser; tests replace it so nothing opens.
     static std::function<void(const QUrl&)> openUrl;
-
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     Url site_;

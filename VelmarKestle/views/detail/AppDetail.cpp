@@ -4,26 +4,25 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QVBoxLayout>
 
 #include "model/KestleModel.hpp"
 #include "views/components/AppIconView.hpp"
+#include "views/components/Hairline.hpp"
+#include "views/components/HeadingLabel.hpp"
 #include "views/components/StatusChip.hpp"
+#include "views/components/SurfacePanel.hpp"
+#include "views/components/ToneLabel.hpp"
 #include "views/controls/CapsuleButton.hpp"
-#include "views/controls/KestleButton.hpp"
+#include "views/controls/PlainButton.hpp"
 #include "views/controls/SiteLink.hpp"
 #include "views/detail/FactStrip.hpp"
 #include "views/detail/ReleaseNotesView.hpp"
+#include "views/entry/EntryControls.hpp"
 #include "views/entry/EntryText.hpp"
-#include "views/entry/MoreItems.hpp"
 #include "views/entry/MoreMenu.hpp"
-#include "views/entry/NotifyMeButton.hpp"
-#include "views/jobs/UpdateProblemRow.hpp"
-#include "views/jobs/UpdateProgressRow.hpp"
+#include "views/jobs/JobRow.hpp"
 #include "views/style/KestleStyle.hpp"
-#include "views/style/SystemSymbol.hpp"
-#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 
@@ -31,7 +30,6 @@ namespace {
 
 constexpr int kSpacing = 22;
 constexpr int kHeaderStackSpacing = 6;
-constexpr int kActionSpacing = 8;
 constexpr int kMinimumGap = 12;
 constexpr qreal kIconSize = 108;
 constexpr qreal kNameSize = 26;
@@ -45,83 +43,10 @@ constexpr int kSummaryWidth = 520;
 constexpr int kPanelPadX = 16;
 constexpr int kPanelPadY = 14;
 constexpr qreal kChevronSize = 11;
-constexpr int kChevronSpacing = 6;
-constexpr int kCapsulePadding = 14;
 
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
-
-// The capsule back button with a chevron before its label.
-class BackButton : public CapsuleButton {
-public:
-    explicit BackButton(QWidget* parent) : CapsuleButton({}, parent) {}
-
-    QSize sizeHint() const override {
-        QSize size = CapsuleButton::sizeHint();
-        return {size.width() + qRound(kChevronSize) + kChevronSpacing, size.height()};
-    }
-    QSize minimumSizeHint() const override { return sizeHint(); }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        const QPalette& pal = palette();
-        auto fill =
-            isDown() ? VelmarTheme::Color::controlFillHover : VelmarTheme::Color::controlFill;
-        painter.fillPath(KestleStyle::capsule(rect()), VelmarTheme::color(fill, pal));
-        const QColor ink = KestleStyle::primaryText(pal);
-        const qreal middle = height() / 2.0;
-        SystemSymbol::paint(painter, QPointF(kCapsulePadding + kChevronSize / 2, middle),
-                            kChevronSize, u"chevron.left", ink, QFont::Bold);
-        painter.setFont(font());
-        painter.setPen(ink);
-        const qreal left = kCapsulePadding + kChevronSize + kChevronSpacing;
-        KestleStyle::drawLine(painter, QRectF(left, 0, width() - left - kCapsulePadding, height()),
-                              text(), Qt::AlignLeading | Qt::AlignVCenter);
-    }
-};
-
-// A borderless text button in the accent colour.
-class PlainButton : public QAbstractButton {
-public:
-    explicit PlainButton(QWidget* parent) : QAbstractButton(parent) {
-        setFont(KestleStyle::font(kTextSize, QFont::DemiBold));
-        setCursor(Qt::PointingHandCursor);
-        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    }
-
-    QSize sizeHint() const override {
-        return {KestleStyle::textWidth(font(), text()), fontMetrics().height()};
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        QColor ink = VelmarTheme::color(VelmarTheme::Color::accent, palette());
-        if (isDown()) {
-            ink.setAlphaF(0.6f);
-        }
-        painter.setFont(font());
-        painter.setPen(ink);
-        KestleStyle::drawLine(painter, rect(), text(), Qt::AlignLeading | Qt::AlignVCenter);
-    }
-};
-
-// A hairline across the page.
-class Hairline : public QWidget {
-public:
-    explicit Hairline(QWidget* parent) : QWidget(parent) {
-        setFixedHeight(1);
-        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter(this).fillRect(rect(), SurfacePanel::separatorColor(palette()));
-    }
-};
 
 } // namespace
 
@@ -134,7 +59,8 @@ AppDetail::AppDetail(KestleModel& model, AppEntry entry, AppActions actions, QWi
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(kSpacing);
 
-    back_ = new BackButton(page);
+    back_ = new CapsuleButton({}, page);
+    back_->setSymbol(QStringLiteral("chevron.left"), kChevronSize);
     column->addWidget(back_, 0, Qt::AlignLeading);
 
     // Header: icon, the name stack, and the controls at the far end.
@@ -154,11 +80,8 @@ AppDetail::AppDetail(KestleModel& model, AppEntry entry, AppActions actions, QWi
     names->addWidget(name_);
     names->addWidget(tagline_);
     names->addStretch(1);
-    actionRow_ = new QWidget(page);
+    actionRow_ = new EntryControls(model_, entry_, actions_, EntryControls::Variant::detail, page);
     actionRow_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    actionLayout_ = new QHBoxLayout(actionRow_);
-    actionLayout_->setContentsMargins(0, 0, 0, 0);
-    actionLayout_->setSpacing(kActionSpacing);
     auto* header = new QHBoxLayout;
     header->setSpacing(kSpacing);
     header->addWidget(icon_, 0, Qt::AlignVCenter);
@@ -168,8 +91,10 @@ AppDetail::AppDetail(KestleModel& model, AppEntry entry, AppActions actions, QWi
     column->addLayout(header);
 
     panel_ = new SurfacePanel(page);
-    panelLayout_ = new QHBoxLayout(panel_);
-    panelLayout_->setContentsMargins(kPanelPadX, kPanelPadY, kPanelPadX, kPanelPadY);
+    auto* panelLayout = new QHBoxLayout(panel_);
+    panelLayout->setContentsMargins(kPanelPadX, kPanelPadY, kPanelPadX, kPanelPadY);
+    job_ = new JobRow(model_, entry_, actions_, false, panel_);
+    panelLayout->addWidget(job_);
     column->addWidget(panel_);
 
     facts_ = new FactStrip({}, page);
@@ -201,7 +126,7 @@ AppDetail::AppDetail(KestleModel& model, AppEntry entry, AppActions actions, QWi
     footer->addWidget(new Hairline(page));
     linkRow_ = new QHBoxLayout;
     linkRow_->setSpacing(kSpacing);
-    report_ = new PlainButton(page);
+    report_ = new PlainButton({}, KestleStyle::font(kTextSize, QFont::DemiBold), page);
     linkRow_->addWidget(report_, 0, Qt::AlignVCenter);
     linkRow_->addStretch(1);
     footer->addLayout(linkRow_);
@@ -225,7 +150,36 @@ AppDetail::AppDetail(KestleModel& model, AppEntry entry, AppActions actions, QWi
             &AppDetail::refreshQueue);
     connect(&model_.queueSignals(), &UpdateQueueSignals::kindsChanged, this,
             &AppDetail::refreshQueue);
+    connect(job_, &JobRow::modeChanged, this, &AppDetail::refreshQueue);
     refresh();
+}
+
+QAbstractButton* AppDetail::backButton() const {
+    return back_;
+}
+
+QWidget* AppDetail::actionRow() const {
+    return actionRow_;
+}
+
+std::vector<QAbstractButton*> AppDetail::mainControls() const {
+    return actionRow_->buttons();
+}
+
+MoreMenu* AppDetail::moreMenu() const {
+    return actionRow_->moreMenu();
+}
+
+UpdateProgressRow* AppDetail::progressRow() const {
+    return job_->progressRow();
+}
+
+UpdateProblemRow* AppDetail::problemRow() const {
+    return job_->problemRow();
+}
+
+QAbstractButton* AppDetail::reportButton() const {
+    return report_;
 }
 
 void AppDetail::setEntry(AppEntry entry) {
@@ -234,12 +188,8 @@ void AppDetail::setEntry(AppEntry entry) {
     }
     entry_ = std::move(entry);
     icon_->setIcon(entry_, EntryText::catalogIcon(model_, entry_));
-    if (progress_) {
-        progress_->setEntry(entry_);
-    }
-    if (problem_) {
-        problem_->setEntry(entry_);
-    }
+    actionRow_->setEntry(entry_);
+    job_->setEntry(entry_);
     refresh();
 }
 
@@ -256,7 +206,6 @@ void AppDetail::refresh() {
     facts_->setFacts(FactStrip::facts(entry_));
     notes_->setVisible(notes_->setRelease(entry_.latest, model_.language()));
     summary_->setText(qs(entry_.app.summary.text(model_.language())));
-    rebuildActions();
     rebuildLinks();
     refreshQueue();
 }
@@ -277,66 +226,6 @@ void AppDetail::retranslate() {
     report_->updateGeometry();
 }
 
-void AppDetail::rebuildActions() {
-    // Old controls may be the sender of the click that led here.
-    for (QAbstractButton* control : controls_) {
-        control->hide();
-        control->deleteLater();
-    }
-    if (more_) {
-        more_->hide();
-        more_->deleteLater();
-        more_ = nullptr;
-    }
-    controls_.clear();
-    while (QLayoutItem* item = actionLayout_->takeAt(0)) {
-        delete item;
-    }
-
-    using Status = AppEntry::Status;
-    const Status status = entry_.status();
-    const QString latest = entry_.latest ? qs(entry_.latest->version) : QString();
-    auto button = [this](const QString& text, bool prominent, auto action) {
-        auto* control = new KestleButton(text, prominent, false, actionRow_);
-        connect(control, &QAbstractButton::clicked, this, action);
-        controls_.push_back(control);
-        return control;
-    };
-    auto open = [this] {
-        if (actions_.open) {
-            actions_.open(entry_);
-        }
-    };
-    switch (status) {
-    case Status::updateAvailable:
-        //: Main button of the detail page: the version an update brings
-        button(tr("Update to %1").arg(latest), true, [this] { model_.queue().update(entry_); });
-        //: Button of the detail page: opens the installed app
-        button(tr("Open"), false, open);
-        break;
-    case Status::installed:
-        button(tr("Open"), true, open);
-        break;
-    case Status::notInstalled:
-        //: Main button of the detail page for an app not installed
-        button(tr("Install"), true, [this] {
-            model_.queue().install(entry_);
-        })->setEnabled(entry_.latest.has_value());
-        break;
-    case Status::coming:
-        controls_.push_back(new NotifyMeButton(model_, entry_, actions_, false, false, actionRow_));
-        break;
-    }
-    for (QAbstractButton* control : controls_) {
-        actionLayout_->addWidget(control);
-    }
-    if (status != Status::coming) {
-        auto* items = new MoreItems(model_, entry_, actions_, MoreItems::Variant::detail);
-        more_ = new MoreMenu(qs(entry_.app.name), items, actionRow_);
-        actionLayout_->addWidget(more_);
-    }
-}
-
 void AppDetail::rebuildLinks() {
     const QString host = entry_.app.site ? EntryText::host(*entry_.app.site) : QString();
     if (site_ && (!entry_.app.site || site_->site() != *entry_.app.site)) {
@@ -352,33 +241,10 @@ void AppDetail::rebuildLinks() {
 
 void AppDetail::refreshQueue() {
     const std::string& id = entry_.id();
-    const std::optional<UpdateState> state = model_.queue().state(id);
-    chip_->setState(entry_, state, model_.queue().kind(id) == JobKind::install);
-    actionRow_->setVisible(!state);
-    if (!state) {
-        panel_->hide();
-        return;
-    }
-    if (state->isRunning()) {
-        if (!progress_) {
-            progress_ = new UpdateProgressRow(model_, entry_, false, panel_);
-            panelLayout_->addWidget(progress_);
-        }
-        progress_->show();
-        if (problem_) {
-            problem_->hide();
-        }
-    } else {
-        if (!problem_) {
-            problem_ = new UpdateProblemRow(model_, entry_, actions_, false, panel_);
-            panelLayout_->addWidget(problem_);
-        }
-        problem_->show();
-        if (progress_) {
-            progress_->hide();
-        }
-    }
-    panel_->show();
+    chip_->setState(entry_, model_.queue().state(id), model_.queue().kind(id) == JobKind::install);
+    const bool job = job_->mode() != JobRow::Mode::none;
+    actionRow_->setVisible(!job);
+    panel_->setVisible(job);
 }
 
 } // namespace kestle::app

@@ -14,10 +14,14 @@ class QLabel;
 namespace kestle::app {
 
 class AppIconView;
+class CapsuleButton;
+class EntryControls;
 class FactStrip;
 class HeadingLabel;
+class JobRow;
 class KestleModel;
 class MoreMenu;
+class PlainButton;
 class ReleaseNotesView;
 class SiteLink;
 class StatusChip;
@@ -39,34 +43,33 @@ public:
     void setEntry(AppEntry entry);
     const AppEntry& entry() const { return entry_; }
 
-    QAbstractButton* backButton() const { return back_; }
+    QAbstractButton* backButton() const;
     StatusChip* statusChip() const { return chip_; }
     HeadingLabel* nameLabel() const { return name_; }
     ToneLabel* taglineLabel() const { return tagline_; }
     // Holds the main controls and the menu; hidden while the queue has a state.
-    QWidget* actionRow() const { return actionRow_; }
+    QWidget* actionRow() const;
     // The main controls in order: Update and Open, Open, Install, or Notify Me.
-    const std::vector<QAbstractButton*>& mainControls() const { return controls_; }
+    std::vector<QAbstractButton*> mainControls() const;
     // Nothing for a coming app.
-    MoreMenu* moreMenu() const { return more_; }
+    MoreMenu* moreMenu() const;
     // Holds the job's row; hidden while the queue has no state.
     SurfacePanel* updatePanel() const { return panel_; }
     // Made on first need, then kept.
-    UpdateProgressRow* progressRow() const { return progress_; }
-    UpdateProblemRow* problemRow() const { return problem_; }
+    UpdateProgressRow* progressRow() const;
+    UpdateProblemRow* problemRow() const;
     FactStrip* factStrip() const { return facts_; }
     ReleaseNotesView* releaseNotes() const { return notes_; }
     QLabel* summaryLabel() const { return summary_; }
     // Nothing when the catalog gives no site.
     SiteLink* siteLink() const { return site_; }
-    QAbstractButton* reportButton() const { return report_; }
+    QAbstractButton* reportButton() const;
 
 protected:
     void changeEvent(QEvent* event) override;
 
 private:
     void refresh();
-    void rebuildActions();
     void rebuildLinks();
     void refreshQueue();
     void retranslate();
@@ -75,26 +78,21 @@ private:
     AppEntry entry_;
     AppActions actions_;
 
-    QAbstractButton* back_;
+    CapsuleButton* back_;
     AppIconView* icon_;
     StatusChip* chip_;
     HeadingLabel* name_;
     ToneLabel* tagline_;
-    QWidget* actionRow_;
-    QHBoxLayout* actionLayout_;
-    std::vector<QAbstractButton*> controls_;
-    MoreMenu* more_ = nullptr;
+    EntryControls* actionRow_;
     SurfacePanel* panel_;
-    QHBoxLayout* panelLayout_;
-    UpdateProgressRow* progress_ = nullptr;
-    UpdateProblemRow* problem_ = nullptr;
+    JobRow* job_;
     FactStrip* facts_;
     ReleaseNotesView* notes_;
     HeadingLabel* summaryTitle_;
     QLabel* summary_;
     QHBoxLayout* linkRow_;
     SiteLink* site_ = nullptr;
-    QAbstractButton* report_;
+    PlainButton* report_;
 };
 
 } // namespace kestle::app

@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <QStyle>
 
-#include "views/jobs/UpdateProgressRow.hpp"
+#include "views/components/Hairline.hpp"
 #include "views/style/KestleStyle.hpp"
 #include "views/style/LocaleFormat.hpp"
 #include "views/style/VelmarTheme.hpp"
@@ -21,7 +21,7 @@ constexpr qreal kRadius = 12;
 constexpr int kPadX = 14;
 constexpr int kPadY = 12;
 constexpr int kLineSpacing = 2;
-constexpr int kSeparator = 1;
+constexpr int kSeparator = Hairline::thickness;
 constexpr int kMinimumCell = 80;
 
 const QString kDash = QStringLiteral("—");
@@ -157,10 +157,10 @@ std::vector<FactStrip::Fact> FactStrip::facts(const AppEntry& entry) {
     }
     const QString release =
         latest && latest->date ? LocaleFormat::releaseDate(*latest->date) : kDash;
-    const QString download = latest && latest->length
-                                 ? UpdateProgressRow::byteCount(
-                                       static_cast<uint64_t>(std::max<int64_t>(0, *latest->length)))
-                                 : kDash;
+    const QString download =
+        latest && latest->length
+            ? LocaleFormat::byteCount(static_cast<uint64_t>(std::max<int64_t>(0, *latest->length)))
+            : kDash;
     //: Fact of the detail page: caption of the version
     facts.emplace_back(tr("Version"), version);
     facts.emplace_back(tr("Release"), release);
@@ -223,7 +223,7 @@ int FactStrip::heightForWidth(int width) const {
 void FactStrip::paintEvent(QPaintEvent* event) {
     SurfacePanel::paintEvent(event);
     QPainter painter(this);
-    const QColor line = separatorColor(palette());
+    const QColor line = Hairline::color(palette());
     const double cell = cellWidth(width());
     for (size_t i = 1; i < cells_.size(); ++i) {
         const auto x = static_cast<int>(std::lround(static_cast<double>(i) * (cell + kSeparator)));

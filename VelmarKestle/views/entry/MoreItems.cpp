@@ -13,11 +13,6 @@ MoreItems::MoreItems(KestleModel& model, AppEntry entry, AppActions actions, Var
     connect(this, &QMenu::aboutToShow, this, &MoreItems::rebuild);
 }
 
-MoreItems* MoreItems::menu(KestleModel& model, AppEntry entry, AppActions actions, Variant variant,
-                           QWidget* parent) {
-    return new MoreItems(model, std::move(entry), std::move(actions), variant, parent);
-}
-
 void MoreItems::setEntry(AppEntry entry) {
     entry_ = std::move(entry);
 }

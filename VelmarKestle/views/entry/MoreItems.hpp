@@ -23,9 +23,6 @@ public:
     MoreItems(KestleModel& model, AppEntry entry, AppActions actions, Variant variant,
               QWidget* parent = nullptr);
 
-    static MoreItems* menu(KestleModel& model, AppEntry entry, AppActions actions, Variant variant,
-                           QWidget* parent = nullptr);
-
     void setEntry(AppEntry entry);
     const AppEntry& entry() const { return entry_; }
     Variant variant() const { return variant_; }

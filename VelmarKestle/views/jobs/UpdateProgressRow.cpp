@@ -1,21 +1,15 @@
 #include "views/jobs/UpdateProgressRow.hpp"
 
-#include <algorithm>
-#include <array>
-#include <cmath>
-#include <limits>
-
 #include <QHBoxLayout>
-#include <QLabel>
-#include <QLocale>
-#include <QPainter>
 #include <QVBoxLayout>
 
 #include "model/KestleModel.hpp"
 #include "views/components/KestleProgressBar.hpp"
+#include "views/components/ToneLabel.hpp"
 #include "views/controls/KestleButton.hpp"
 #include "views/controls/SquareButton.hpp"
 #include "views/style/KestleStyle.hpp"
+#include "views/style/LocaleFormat.hpp"
 
 namespace kestle::app {
 
@@ -28,26 +22,6 @@ constexpr int kRegularSpacing = 7;
 constexpr int kControlSpacing = 8;
 constexpr qreal kCancelSymbol = 11;
 
-// One line in the secondary colour that gives up its middle when space runs short,
-// so both the name and the figures at the end stay readable.
-class StatusLine : public QLabel {
-public:
-    using QLabel::QLabel;
-
-    QSize minimumSizeHint() const override {
-        return {fontMetrics().horizontalAdvance(QStringLiteral("…")) * 3, fontMetrics().height()};
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setFont(font());
-        painter.setPen(KestleStyle::secondaryText(palette()));
-        QString shown = fontMetrics().elidedText(text(), Qt::ElideMiddle, width());
-        painter.drawText(rect(), Qt::AlignLeading | Qt::AlignVCenter | Qt::TextSingleLine, shown);
-    }
-};
-
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -57,7 +31,7 @@ QString qs(const std::string& text) {
 UpdateProgressRow::UpdateProgressRow(KestleModel& model, AppEntry entry, bool compact,
                                      QWidget* parent)
     : QWidget(parent), model_(model), entry_(std::move(entry)), compact_(compact),
-      stack_(new QWidget(this)), label_(new StatusLine(stack_)),
+      stack_(new QWidget(this)), label_(new ToneLabel(ToneLabel::Tone::secondary, stack_)),
       bar_(new KestleProgressBar(stack_)),
       //: Button of a job waiting for the app to quit: asks the app to quit once more
       quitAgain_(new KestleButton(tr("Quit Again"), false, false, this)),
@@ -66,6 +40,10 @@ UpdateProgressRow::UpdateProgressRow(KestleModel& model, AppEntry entry, bool co
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(compact_ ? kCompactSpacing : kRegularSpacing);
     label_->setFont(KestleStyle::font(compact_ ? kCompactFont : kRegularFont, QFont::Normal));
+    label_->setTextFormat(Qt::PlainText);
+    // The line gives up its middle when space runs short, so both the name and the
+    // figures at the end stay readable.
+    label_->setElideMode(Qt::ElideMiddle);
     label_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     column->addWidget(label_);
     column->addWidget(bar_);
@@ -168,10 +146,10 @@ QString UpdateProgressRow::text(const AppEntry& entry, const UpdateState& state,
     const UpdateStep& step = state.step;
     switch (step.kind) {
     case UpdateStep::Kind::downloading: {
-        const QString received = byteCount(step.received);
+        const QString received = LocaleFormat::byteCount(step.received);
         if (step.expected > 0) {
-            const QString expected = byteCount(step.expected);
-            const QString share = percent(step.fraction().value_or(0));
+            const QString expected = LocaleFormat::byteCount(step.expected);
+            const QString share = LocaleFormat::percent(step.fraction().value_or(0));
             if (compact) {
                 //: Download progress: the percentage and the download's size
                 return tr("%1 of %2").arg(share, expected);
@@ -243,58 +221,6 @@ QString UpdateProgressRow::text(const AppEntry& entry, const UpdateState& state,
         return tr("Checking velmar’s signature…");
     }
     return {};
-}
-
-QString UpdateProgressRow::byteCount(uint64_t bytes) {
-    // Sizes past the signed 64-bit range are clamped, as the platform's formatter does.
-    const uint64_t count =
-        std::min<uint64_t>(bytes, static_cast<uint64_t>(std::numeric_limits<int64_t>::max()));
-    const QLocale locale;
-    if (count == 0) {
-        //: A file size of nothing
-        return tr("Zero KB");
-    }
-    if (count == 1) {
-        //: A file size of one byte
-        return tr("1 byte");
-    }
-    if (count < 1000) {
-        //: A file size under a kilobyte
-        return tr("%1 bytes").arg(locale.toString(static_cast<qulonglong>(count)));
-    }
-    // Decimal units, with more fraction digits the larger the unit (none for KB, one
-    // for MB, two beyond), trailing zeros dropped.
-    const std::array<QString, 6> units = {//: Kilobytes
-                                          tr("%1 KB"),
-                                          //: Megabytes
-                                          tr("%1 MB"),
-                                          //: Gigabytes
-                                          tr("%1 GB"),
-                                          //: Terabytes
-                                          tr("%1 TB"),
-                                          //: Petabytes
-                                          tr("%1 PB"),
-                                          //: Exabytes
-                                          tr("%1 EB")};
-    double value = static_cast<double>(count);
-    for (size_t unit = 0; unit < units.size(); ++unit) {
-        value /= 1000;
-        const int digits = unit == 0 ? 0 : unit == 1 ? 1 : 2;
-        const double scale = std::pow(10.0, digits);
-        const double rounded = std::round(value * scale) / scale;
-        if (rounded < 1000 || unit + 1 == units.size()) {
-            return units[unit].arg(locale.toString(rounded, 'f', QLocale::FloatingPointShortest));
-        }
-    }
-    return {};
-}
-
-QString UpdateProgressRow::percent(double fraction) {
-    const double share = fraction >= 0 ? std::min(fraction, 1.0) : 0.0;
-    const QLocale locale;
-    // Halves round to even, as the platform's percent style does.
-    const int whole = static_cast<int>(std::nearbyint(share * 100));
-    return locale.toString(whole) + locale.percent();
 }
 
 } // namespace kestle::app

@@ -11,7 +11,6 @@
 #include "updates/UpdateState.hpp"
 
 class QAbstractButton;
-class QLabel;
 
 namespace kestle::app {
 
@@ -19,6 +18,7 @@ class KestleButton;
 class KestleModel;
 class KestleProgressBar;
 class SquareButton;
+class ToneLabel;
 
 // A queued or running job of one app: a status line over a progress bar, and beside
 // them the one control the step allows (cancel, or ask the app to quit again). It
@@ -48,10 +48,6 @@ public:
     // What the bar shows: the download's share, nothing (stripes) for other steps of a
     // running job, 0 while queued.
     static std::optional<double> barFraction(const UpdateState& state);
-    // A file size in decimal units ("1.2 MB", "Zero KB").
-    static QString byteCount(uint64_t bytes);
-    // A share of 0...1 as a whole percentage in the current locale.
-    static QString percent(double fraction);
 
 private:
     void refresh();
@@ -60,7 +56,7 @@ private:
     AppEntry entry_;
     bool compact_;
     QWidget* stack_;
-    QLabel* label_;
+    ToneLabel* label_;
     KestleProgressBar* bar_;
     KestleButton* quitAgain_;
     SquareButton* cancel_;

@@ -1,7 +1,5 @@
 #include "views/jobs/UpdateToast.hpp"
 
-#include <vector>
-
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,6 +7,7 @@
 
 #include "views/jobs/ToastButton.hpp"
 #include "views/style/KestleStyle.hpp"
+#include "views/style/SoftShadow.hpp"
 #include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
@@ -38,50 +37,6 @@ protected:
                          VelmarTheme::color(VelmarTheme::Color::accent, palette()));
     }
 };
-
-// Three box blurs of radius 5 come close to a Gaussian that fades out over 15 points.
-// The image is black, so only its alpha channel needs blurring.
-void blurAlpha(QImage& image) {
-    constexpr int radius = kShadowSpread / 3;
-    const int width = image.width();
-    const int height = image.height();
-    std::vector<int> alpha(static_cast<size_t>(width * height));
-    for (int y = 0; y < height; ++y) {
-        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < width; ++x) {
-            alpha[static_cast<size_t>(y * width + x)] = qAlpha(line[x]);
-        }
-    }
-    std::vector<int> out(alpha.size());
-    auto pass = [&](int count, int lines, auto index) {
-        for (int line = 0; line < lines; ++line) {
-            int sum = 0;
-            for (int i = -radius; i <= radius; ++i) {
-                sum += (i >= 0 && i < count) ? alpha[index(line, i)] : 0;
-            }
-            for (int i = 0; i < count; ++i) {
-                out[index(line, i)] = sum / (2 * radius + 1);
-                int leaving = i - radius;
-                int entering = i + radius + 1;
-                sum -= leaving >= 0 ? alpha[index(line, leaving)] : 0;
-                sum += entering < count ? alpha[index(line, entering)] : 0;
-            }
-        }
-        alpha.swap(out);
-    };
-    auto row = [width](int y, int x) { return static_cast<size_t>(y * width + x); };
-    auto column = [width](int x, int y) { return static_cast<size_t>(y * width + x); };
-    for (int i = 0; i < 3; ++i) {
-        pass(width, height, row);
-        pass(height, width, column);
-    }
-    for (int y = 0; y < height; ++y) {
-        QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            line[x] = qRgba(0, 0, 0, alpha[static_cast<size_t>(y * width + x)]);
-        }
-    }
-}
 
 } // namespace
 
@@ -114,19 +69,9 @@ QMargins UpdateToast::shadowMargins() {
 void UpdateToast::paintEvent(QPaintEvent*) {
     const QRect pill = pill_->geometry();
     if (shadow_.size() != pill.size() + QSize(2 * kShadowSpread, 2 * kShadowSpread)) {
-        shadow_ = QImage(pill.size() + QSize(2 * kShadowSpread, 2 * kShadowSpread),
-                         QImage::Format_ARGB32_Premultiplied);
-        shadow_.fill(Qt::transparent);
-        QPainter painter(&shadow_);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QColor black(Qt::black);
-        black.setAlphaF(static_cast<float>(kShadowOpacity));
-        painter.fillPath(
-            KestleStyle::roundedRect(
-                QRectF(QPointF(kShadowSpread, kShadowSpread), QSizeF(pill.size())), kRadius),
-            black);
-        painter.end();
-        blurAlpha(shadow_);
+        shadow_ = SoftShadow::image(
+            KestleStyle::roundedRect(QRectF(QPointF(), QSizeF(pill.size())), kRadius), pill.size(),
+            kShadowSpread, kShadowOpacity);
     }
     QPainter painter(this);
     painter.drawImage(pill.topLeft() + QPoint(-kShadowSpread, kShadowOffset - kShadowSpread),

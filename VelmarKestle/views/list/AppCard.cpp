@@ -12,12 +12,12 @@
 #include "model/KestleModel.hpp"
 #include "views/components/AppIconView.hpp"
 #include "views/components/StatusChip.hpp"
+#include "views/components/ToneLabel.hpp"
 #include "views/controls/AppIconButton.hpp"
 #include "views/controls/NameButton.hpp"
 #include "views/controls/SiteLink.hpp"
 #include "views/entry/EntryActions.hpp"
 #include "views/entry/EntryText.hpp"
-#include "views/jobs/UpdateProgressRow.hpp"
 #include "views/style/KestleStyle.hpp"
 #include "views/style/LocaleFormat.hpp"
 #include "views/style/VelmarTheme.hpp"
@@ -73,7 +73,7 @@ AppCard::AppCard(KestleModel& model, AppEntry entry, AppActions actions, QWidget
     auto* names = new QVBoxLayout();
     names->setSpacing(kNameSpacing);
     name_ = new NameButton(qs(entry_.app.name), kNameSize, this);
-    tagline_ = new QLabel(this);
+    tagline_ = new ToneLabel(ToneLabel::Tone::secondary, this);
     tagline_->setTextFormat(Qt::PlainText);
     tagline_->setWordWrap(true);
     tagline_->setFont(KestleStyle::font(kTaglineFont, QFont::Normal));
@@ -83,7 +83,7 @@ AppCard::AppCard(KestleModel& model, AppEntry entry, AppActions actions, QWidget
     identity->setAlignment(names, Qt::AlignVCenter);
     stack->addLayout(identity);
 
-    version_ = new QLabel(this);
+    version_ = new ToneLabel(ToneLabel::Tone::secondary, this);
     version_->setTextFormat(Qt::PlainText);
     QFont versionFont = KestleStyle::font(kVersionFont, QFont::Normal);
 #if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
@@ -101,7 +101,6 @@ AppCard::AppCard(KestleModel& model, AppEntry entry, AppActions actions, QWidget
             &AppCard::refreshChip);
     connect(&model_.queueSignals(), &UpdateQueueSignals::kindsChanged, this, &AppCard::refreshChip);
 
-    applyColors();
     refreshChip();
     refreshTexts();
 }
@@ -149,17 +148,9 @@ void AppCard::openDetail() {
     model_.setDetail(entry_.id());
 }
 
-void AppCard::applyColors() {
-    const QColor secondary = KestleStyle::secondaryText(palette());
-    KestleStyle::setColor(*tagline_, QPalette::WindowText, secondary);
-    KestleStyle::setColor(*version_, QPalette::WindowText, secondary);
-}
-
 void AppCard::changeEvent(QEvent* event) {
     SurfacePanel::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange) {
-        applyColors();
-    } else if (event->type() == QEvent::LanguageChange) {
+    if (event->type() == QEvent::LanguageChange) {
         refreshTexts();
     }
 }
@@ -200,7 +191,7 @@ QString AppCard::versionLine(const AppEntry& entry) {
             const auto bytes = static_cast<uint64_t>(std::max<int64_t>(0, *entry.latest->length));
             //: Version line of an app not installed: version, release date, download size
             return tr("Version %1 · %2 · %3")
-                .arg(latest, LocaleFormat::releaseDate(*date), UpdateProgressRow::byteCount(bytes));
+                .arg(latest, LocaleFormat::releaseDate(*date), LocaleFormat::byteCount(bytes));
         }
         //: Version line of an app not installed: its version
         return tr("Version %1").arg(latest);

@@ -7,7 +7,6 @@
 #include "services/AppActions.hpp"
 #include "views/components/SurfacePanel.hpp"
 
-class QLabel;
 class QAbstractButton;
 class QHBoxLayout;
 
@@ -19,6 +18,7 @@ class KestleModel;
 class NameButton;
 class SiteLink;
 class StatusChip;
+class ToneLabel;
 
 // One app in the main window's grid: status and site, icon and name (both open the
 // detail page), tagline, version line and the entry's controls, on a rounded surface.
@@ -38,8 +38,8 @@ public:
     SiteLink* siteLink() const { return site_; }
     QAbstractButton* iconButton() const { return iconButton_; }
     NameButton* nameButton() const { return name_; }
-    QLabel* taglineLabel() const { return tagline_; }
-    QLabel* versionLabel() const { return version_; }
+    ToneLabel* taglineLabel() const { return tagline_; }
+    ToneLabel* versionLabel() const { return version_; }
     EntryActions* entryActions() const { return actions_; }
 
 protected:
@@ -48,7 +48,6 @@ protected:
 private:
     void refreshChip();
     void refreshTexts();
-    void applyColors();
     void openDetail();
 
     KestleModel& model_;
@@ -59,8 +58,8 @@ private:
     QAbstractButton* iconButton_;
     AppIconView* icon_;
     NameButton* name_;
-    QLabel* tagline_;
-    QLabel* version_;
+    ToneLabel* tagline_;
+    ToneLabel* version_;
     EntryActions* actions_;
 };
 

@@ -2,10 +2,10 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QVBoxLayout>
 
 #include "model/KestleModel.hpp"
+#include "views/components/Hairline.hpp"
 #include "views/components/ToneLabel.hpp"
 #include "views/controls/FilterTabs.hpp"
 #include "views/controls/KestleButton.hpp"
@@ -21,23 +21,6 @@ constexpr int kTitleSpacing = 10;
 constexpr int kBlockSpacing = 18;
 constexpr qreal kTitleSize = 17;
 constexpr qreal kCountSize = 12.5;
-
-// The one-point line that runs between the title and the count.
-class Rule : public QWidget {
-public:
-    explicit Rule(QWidget* parent) : QWidget(parent) {
-        setFixedHeight(1);
-        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        QColor line = KestleStyle::secondaryText(palette());
-        line.setAlphaF(0.25f);
-        painter.fillRect(rect(), line);
-    }
-};
 
 } // namespace
 
@@ -58,7 +41,7 @@ ListHeader::ListHeader(KestleModel& model, QWidget* parent)
     auto* titleRow = new QHBoxLayout;
     titleRow->setSpacing(kTitleSpacing);
     titleRow->addWidget(title, 0, Qt::AlignVCenter);
-    titleRow->addWidget(new Rule(this), 1, Qt::AlignVCenter);
+    titleRow->addWidget(new Hairline(this), 1, Qt::AlignVCenter);
     titleRow->addWidget(count_, 0, Qt::AlignVCenter);
 
     auto* column = new QVBoxLayout(this);

@@ -1,5 +1,9 @@
 #include "views/style/LocaleFormat.hpp"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -85,6 +89,58 @@ QString LocaleFormat::andList(const QStringList& items) {
     icu::UnicodeString text;
     formatter->format(parts.data(), static_cast<int32_t>(parts.size()), text, status);
     return U_FAILURE(status) ? items.join(QStringLiteral(", ")) : fromIcu(text);
+}
+
+QString LocaleFormat::byteCount(uint64_t bytes) {
+    // Sizes past the signed 64-bit range are clamped, as the platform's formatter does.
+    const uint64_t count =
+        std::min<uint64_t>(bytes, static_cast<uint64_t>(std::numeric_limits<int64_t>::max()));
+    const QLocale locale;
+    if (count == 0) {
+        //: A file size of nothing
+        return tr("Zero KB");
+    }
+    if (count == 1) {
+        //: A file size of one byte
+        return tr("1 byte");
+    }
+    if (count < 1000) {
+        //: A file size under a kilobyte
+        return tr("%1 bytes").arg(locale.toString(static_cast<qulonglong>(count)));
+    }
+    // Decimal units, with more fraction digits the larger the unit (none for KB, one
+    // for MB, two beyond), trailing zeros dropped.
+    const std::array<QString, 6> units = {//: Kilobytes
+                                          tr("%1 KB"),
+                                          //: Megabytes
+                                          tr("%1 MB"),
+                                          //: Gigabytes
+                                          tr("%1 GB"),
+                                          //: Terabytes
+                                          tr("%1 TB"),
+                                          //: Petabytes
+                                          tr("%1 PB"),
+                                          //: Exabytes
+                                          tr("%1 EB")};
+    double value = static_cast<double>(count);
+    for (size_t unit = 0; unit < units.size(); ++unit) {
+        value /= 1000;
+        const int digits = unit == 0 ? 0 : unit == 1 ? 1 : 2;
+        const double scale = std::pow(10.0, digits);
+        const double rounded = std::round(value * scale) / scale;
+        if (rounded < 1000 || unit + 1 == units.size()) {
+            return units[unit].arg(locale.toString(rounded, 'f', QLocale::FloatingPointShortest));
+        }
+    }
+    return {};
+}
+
+QString LocaleFormat::percent(double fraction) {
+    const double share = fraction >= 0 ? std::min(fraction, 1.0) : 0.0;
+    const QLocale locale;
+    // Halves round to even, as the platform's percent style does.
+    const int whole = static_cast<int>(std::nearbyint(share * 100));
+    return locale.toString(whole) + locale.percent();
 }
 
 } // namespace kestle::app

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "model/KestleModel.hpp"
+#include "views/components/Hairline.hpp"
 #include "views/components/KestleGlyph.hpp"
 #include "views/components/ToneLabel.hpp"
 #include "views/controls/KestleButton.hpp"
@@ -26,7 +27,7 @@ constexpr int kSpacing = 20;
 constexpr int kBoxPadding = 16;
 constexpr qreal kBoxRadius = 12;
 
-// The warranty paragraph's box: the window colour, faint, with a faint outline.
+// The warranty paragraph's box: the window colour, faint, with a fainter hairline.
 class LiabilityBox : public QWidget {
 public:
     explicit LiabilityBox(QWidget* parent) : QWidget(parent) {}
@@ -37,8 +38,8 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         QColor fill = palette().color(QPalette::Window);
         fill.setAlphaF(0.55f);
-        QColor line = KestleStyle::secondaryText(palette());
-        line.setAlphaF(0.25f * 0.6f);
+        QColor line = Hairline::color(palette());
+        line.setAlphaF(line.alphaF() * 0.6f);
         painter.setPen(QPen(line, 1));
         painter.setBrush(fill);
         painter.drawPath(

@@ -5,15 +5,15 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPushButton>
 
 #include "model/KestleModel.hpp"
 #include "views/components/BusyIndicator.hpp"
+#include "views/components/Hairline.hpp"
 #include "views/components/SymbolView.hpp"
 #include "views/components/ToneLabel.hpp"
+#include "views/controls/PlainButton.hpp"
 #include "views/style/KestleStyle.hpp"
 #include "views/style/LocaleFormat.hpp"
-#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 
@@ -24,16 +24,6 @@ constexpr int kSpacing = 6;
 constexpr int kIndicator = 12;
 constexpr int kPaddingX = 16;
 constexpr int kHeight = 30;
-
-// A borderless text button in the accent colour, like a link in running text.
-QPushButton* plainButton(const QString& text, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setFlat(true);
-    button->setCursor(Qt::PointingHandCursor);
-    button->setFont(KestleStyle::font(kFontSize, QFont::Medium));
-    button->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0 2px; }"));
-    return button;
-}
 
 std::chrono::sys_seconds seconds(Clock::time_point time) {
     return std::chrono::time_point_cast<std::chrono::seconds>(time);
@@ -51,8 +41,10 @@ StatusFooter::StatusFooter(KestleModel& model, AppActions actions, QWidget* pare
       symbol_(new SymbolView(QStringLiteral("exclamationmark.triangle.fill"), kIndicator,
                              SymbolView::Tone::danger, this)),
       text_(new ToneLabel(ToneLabel::Tone::secondary, this)),
-      tryAgain_(plainButton(tr("Try Again"), this)),
-      report_(plainButton(tr("Report a Problem…"), this)),
+      tryAgain_(
+          new PlainButton(tr("Try Again"), KestleStyle::font(kFontSize, QFont::Medium), this)),
+      report_(new PlainButton(tr("Report a Problem…"), KestleStyle::font(kFontSize, QFont::Medium),
+                              this)),
       platform_(new ToneLabel(ToneLabel::Tone::secondary, this)) {
     setMinimumHeight(kHeight);
     //: Fixed text of the status line: what the maker's apps are made for
@@ -85,7 +77,6 @@ StatusFooter::StatusFooter(KestleModel& model, AppActions actions, QWidget* pare
         connect(&model_, signal, this, &StatusFooter::refresh);
     }
     refresh();
-    changeEvent(nullptr);
 }
 
 QString StatusFooter::statusText() const {
@@ -173,22 +164,7 @@ void StatusFooter::refresh() {
 
 void StatusFooter::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    QColor line = KestleStyle::secondaryText(palette());
-    line.setAlphaF(0.2f);
-    painter.fillRect(QRectF(0, 0, width(), 1), line);
-}
-
-void StatusFooter::changeEvent(QEvent* event) {
-    if (event != nullptr) {
-        QWidget::changeEvent(event);
-    }
-    if (event == nullptr || event->type() == QEvent::PaletteChange ||
-        event->type() == QEvent::LanguageChange) {
-        const QColor accent = VelmarTheme::color(VelmarTheme::Color::accent, palette());
-        for (QAbstractButton* button : {tryAgain_, report_}) {
-            KestleStyle::setColor(*button, QPalette::ButtonText, accent);
-        }
-    }
+    Hairline::paint(painter, QRectF(0, 0, width(), Hairline::thickness), palette());
 }
 
 } // namespace kestle::app

@@ -8,6 +8,7 @@
 
 #include "VelmarKestle/views/ViewTestModel.hpp"
 #include "views/components/StatusChip.hpp"
+#include "views/components/ToneLabel.hpp"
 #include "views/controls/NameButton.hpp"
 #include "views/controls/SiteLink.hpp"
 #include "views/entry/EntryActions.hpp"

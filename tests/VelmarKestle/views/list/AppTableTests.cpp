@@ -10,9 +10,11 @@
 #include "VelmarKestle/views/ViewTestModel.hpp"
 #include "views/components/Eyebrow.hpp"
 #include "views/components/StatusChip.hpp"
+#include "views/components/ToneLabel.hpp"
 #include "views/controls/NameButton.hpp"
 #include "views/entry/EntryActions.hpp"
 #include "views/list/AppTable.hpp"
+#include "views/list/TableColumnsLayout.hpp"
 #include "views/style/LocaleFormat.hpp"
 #include "views/style/VelmarTheme.hpp"
 
@@ -20,7 +22,6 @@ using kestle::AppEntry;
 using kestle::CatalogApp;
 using kestle::app::AppTable;
 using kestle::app::AppTableRow;
-using kestle::app::TableText;
 using kestle::test::EnglishLocale;
 using kestle::test::ViewTestModel;
 
@@ -78,7 +79,7 @@ TEST(AppTable, CellTextsPerStatus) {
         EXPECT_EQ(row->installedText()->text(), c.installed);
         EXPECT_EQ(row->latestText()->text(), c.latest);
         EXPECT_EQ(row->latestText()->isBold(), c.latestStandsOut);
-        EXPECT_EQ(row->latestText()->color(),
+        EXPECT_EQ(row->latestText()->toneColor(),
                   c.latestStandsOut ? kestle::app::VelmarTheme::color(
                                           kestle::app::VelmarTheme::Color::update, row->palette())
                                     : row->palette().color(QPalette::Active, QPalette::WindowText));

@@ -6,6 +6,7 @@
 
 #include "views/list/AppTable.hpp"
 #include "views/list/TableColumns.hpp"
+#include "views/list/TableColumnsLayout.hpp"
 
 using kestle::app::AppTable;
 using kestle::app::TableColumns;
