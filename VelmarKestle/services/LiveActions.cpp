@@ -15,12 +15,8 @@ namespace kestle::app {
 
 namespace {
 
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 QString trashFailure(const AppEntry& entry, const TrashError& error) {
-    const QString name = qs(entry.app.name);
+    const QString name = QString::fromStdString(entry.app.name);
     switch (error.kind) {
     case TrashError::Kind::failed:
         //: The system refused to move an app to the Trash: its error code
@@ -53,7 +49,7 @@ void warn(QWidget* parent, const QString& title, const QString& text) {
 // An app that may carry a system service only it can remove is never moved from here:
 // the user gets the steps instead.
 void showManualRemoval(const AppEntry& entry, QWidget* parent) {
-    const QString name = qs(entry.app.name);
+    const QString name = QString::fromStdString(entry.app.name);
     const QString title = LiveActions::tr("Move %1 to the Trash Yourself").arg(name);
     QMessageBox steps(QMessageBox::Information, title, title, QMessageBox::NoButton, parent);
     steps.setInformativeText(
@@ -83,7 +79,7 @@ void moveToTrash(const AppEntry& entry, KestleModel& model,
         showManualRemoval(entry, parent);
         return;
     }
-    const QString name = qs(entry.app.name);
+    const QString name = QString::fromStdString(entry.app.name);
     QMessageBox confirm(QMessageBox::Question, LiveActions::tr("Move %1 to the Trash?").arg(name),
                         LiveActions::tr("Move %1 to the Trash?").arg(name), QMessageBox::NoButton,
                         parent);
@@ -113,7 +109,8 @@ void moveToTrash(const AppEntry& entry, KestleModel& model,
                      [guard, trash, moved, entry, window] {
                          if (auto restored = trash.restore(moved); !restored) {
                              warn(window(),
-                                  LiveActions::tr("Couldn’t Put %1 Back").arg(qs(entry.app.name)),
+                                  LiveActions::tr("Couldn’t Put %1 Back")
+                                      .arg(QString::fromStdString(entry.app.name)),
                                   trashFailure(entry, restored.error()));
                          }
                          if (guard) {
@@ -146,7 +143,7 @@ AppActions LiveActions::make(const Configuration& config, std::function<QWidget*
     };
     actions.openSite = [](const AppEntry& entry) {
         if (entry.app.site) {
-            Workspace::openUrl(QUrl(qs(entry.app.site->str())));
+            Workspace::openUrl(QUrl(QString::fromStdString(entry.app.site->str())));
         }
     };
     actions.notifyMe = [](const AppEntry& entry, KestleModel& model) {
@@ -154,12 +151,12 @@ AppActions LiveActions::make(const Configuration& config, std::function<QWidget*
         model.setWatching(entry, !watching);
         if (!watching) {
             //: Banner after "Notify Me": the app's name
-            model.showBanner(
-                LiveActions::tr("We’ll let you know when %1 is ready").arg(qs(entry.app.name)),
-                std::nullopt, 4.2);
+            model.showBanner(LiveActions::tr("We’ll let you know when %1 is ready")
+                                 .arg(QString::fromStdString(entry.app.name)),
+                             std::nullopt, 4.2);
         }
     };
-    const QString support = qs(config.supportAddress);
+    const QString support = QString::fromStdString(config.supportAddress);
     actions.reportProblem = [support, window](const std::optional<AppEntry>& entry,
                                               KestleModel& model) {
         ProblemReport::show(entry, model.entries(), support, window());

@@ -18,10 +18,6 @@ namespace kestle::app {
 
 namespace {
 
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 constexpr int kLinesWidth = 260;
 
 } // namespace
@@ -41,14 +37,14 @@ ProblemReport::System ProblemReport::System::current() {
 }
 
 QString ProblemReport::systemLine(const System& system) {
-    const QStringList parts = qs(system.version).split(u'.');
+    const QStringList parts = QString::fromStdString(system.version).split(u'.');
     auto part = [&](qsizetype index) { return index < parts.size() ? parts[index].toInt() : 0; };
     QString line = QStringLiteral("Linux %1.%2").arg(part(0)).arg(part(1));
     if (part(2) > 0) {
         line += QStringLiteral(".%1").arg(part(2));
     }
     if (system.build && !system.build->empty()) {
-        line += QStringLiteral(" (%1)").arg(qs(*system.build));
+        line += QStringLiteral(" (%1)").arg(QString::fromStdString(*system.build));
     }
     return line;
 }
@@ -59,8 +55,9 @@ QStringList ProblemReport::diagnosticLines(const QString& appLine, const System&
     for (const AppEntry& entry : entries) {
         if (entry.installed) {
             lines << QStringLiteral("%1 %2 (%3)")
-                         .arg(qs(entry.app.name), qs(entry.installed->version),
-                              qs(entry.installed->build));
+                         .arg(QString::fromStdString(entry.app.name),
+                              QString::fromStdString(entry.installed->version),
+                              QString::fromStdString(entry.installed->build));
         }
     }
     return lines;
@@ -70,7 +67,8 @@ QString ProblemReport::subject(const std::optional<AppEntry>& entry, const QStri
     if (entry && entry->installed) {
         //: Subject of the problem e-mail about one app: its name and installed version
         return ProblemReport::tr("Problem with %1 %2, from VelmarKestle")
-            .arg(qs(entry->app.name), qs(entry->installed->version));
+            .arg(QString::fromStdString(entry->app.name),
+                 QString::fromStdString(entry->installed->version));
     }
     //: Subject of the problem e-mail about this application: its version text
     return ProblemReport::tr("Problem with VelmarKestle %1").arg(versionText);

@@ -27,7 +27,7 @@ QFont labelFont() {
 } // namespace
 
 KestleButton::KestleButton(const QString& text, bool prominent, bool fills, QWidget* parent)
-    : QAbstractButton(parent), prominent_(prominent), fills_(fills) {
+    : HoverButton(parent), prominent_(prominent), fills_(fills) {
     setText(text);
     setFont(labelFont());
     updatePolicy();
@@ -81,7 +81,7 @@ void KestleButton::paintEvent(QPaintEvent*) {
 
     const QPalette& pal = palette();
     QRectF bounds = rect();
-    bool lit = hovered_ || isDown();
+    bool lit = isHovered() || isDown();
     QColor label;
     if (prominent_) {
         QColor fill = VelmarTheme::color(VelmarTheme::Color::accent, pal);
@@ -92,7 +92,7 @@ void KestleButton::paintEvent(QPaintEvent*) {
         }
         painter.fillPath(KestleStyle::roundedRect(bounds, kRadius), fill);
     } else {
-        if (hovered_) {
+        if (isHovered()) {
             painter.fillPath(KestleStyle::roundedRect(bounds, kRadius),
                              VelmarTheme::color(VelmarTheme::Color::controlFill, pal));
         }
@@ -124,18 +124,6 @@ void KestleButton::paintEvent(QPaintEvent*) {
                           text(), Qt::AlignLeft | Qt::AlignVCenter);
 }
 
-void KestleButton::enterEvent(QEnterEvent* event) {
-    hovered_ = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void KestleButton::leaveEvent(QEvent* event) {
-    hovered_ = false;
-    update();
-    QAbstractButton::leaveEvent(event);
-}
-
 bool KestleButton::hitButton(const QPoint& pos) const {
     return KestleStyle::roundedRect(rect(), kRadius).contains(QPointF(pos) + QPointF(0.5, 0.5));
 }
@@ -144,7 +132,7 @@ void KestleButton::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange) {
         updateGeometry();
     }
-    QAbstractButton::changeEvent(event);
+    HoverButton::changeEvent(event);
 }
 
 } // namespace kestle::app

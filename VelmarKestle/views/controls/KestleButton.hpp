@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QAbstractButton>
+#include "views/controls/HoverButton.hpp"
 
 namespace kestle::app {
 
 // The application's push button: a rounded rectangle, either prominent (accent fill)
 // or quiet (outlined, filled while hovered). With fills it stretches to the width it
 // is given, else it hugs its label.
-class KestleButton : public QAbstractButton {
+class KestleButton : public HoverButton {
     Q_OBJECT
 
 public:
@@ -18,7 +18,6 @@ public:
     void setProminent(bool prominent);
     bool fills() const { return fills_; }
     void setFills(bool fills);
-    bool isHovered() const { return hovered_; }
     // A SystemSymbol drawn before the label; empty for none.
     const QString& symbol() const { return symbol_; }
     void setSymbol(const QString& name);
@@ -28,8 +27,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
     bool hitButton(const QPoint& pos) const override;
     void changeEvent(QEvent* event) override;
 
@@ -38,7 +35,6 @@ private:
 
     bool prominent_;
     bool fills_;
-    bool hovered_ = false;
     QString symbol_;
 };
 

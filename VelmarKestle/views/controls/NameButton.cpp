@@ -17,7 +17,7 @@ constexpr qreal kTracking = -0.2;
 } // namespace
 
 NameButton::NameButton(const QString& name, qreal size, QWidget* parent)
-    : QAbstractButton(parent), name_(name), size_(size) {
+    : HoverButton(parent), name_(name), size_(size) {
     setFont(KestleStyle::font(size, QFont::Bold, size > kTightAbove ? kTracking : 0));
     setText(name);
     setAccessibleName(name);
@@ -48,7 +48,7 @@ QSize NameButton::minimumSizeHint() const {
 void NameButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     QFont shown = font();
-    shown.setUnderline(hovered_);
+    shown.setUnderline(isHovered());
     painter.setFont(shown);
     QColor color = KestleStyle::primaryText(palette());
     if (isDown()) {
@@ -56,18 +56,6 @@ void NameButton::paintEvent(QPaintEvent*) {
     }
     painter.setPen(color);
     KestleStyle::drawLine(painter, rect(), name_, Qt::AlignLeading | Qt::AlignVCenter);
-}
-
-void NameButton::enterEvent(QEnterEvent* event) {
-    hovered_ = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void NameButton::leaveEvent(QEvent* event) {
-    hovered_ = false;
-    update();
-    QAbstractButton::leaveEvent(event);
 }
 
 } // namespace kestle::app

@@ -1,13 +1,14 @@
 #pragma once
 
-#include <QAbstractButton>
 #include <QString>
+
+#include "views/controls/HoverButton.hpp"
 
 namespace kestle::app {
 
 // An app's name as a plain button (cards, table rows): bold, in the primary colour,
 // underlined while the pointer is over it. The owner connects clicked.
-class NameButton : public QAbstractButton {
+class NameButton : public HoverButton {
     Q_OBJECT
 
 public:
@@ -16,20 +17,16 @@ public:
     const QString& name() const { return name_; }
     void setName(const QString& name);
     qreal pointSize() const { return size_; }
-    bool isHovered() const { return hovered_; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     QString name_;
     qreal size_;
-    bool hovered_ = false;
 };
 
 } // namespace kestle::app

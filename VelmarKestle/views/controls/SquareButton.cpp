@@ -17,7 +17,7 @@ constexpr qreal kRadius = 8;
 } // namespace
 
 SquareButton::SquareButton(const QString& systemImage, qreal size, QWidget* parent)
-    : QAbstractButton(parent), systemImage_(systemImage), size_(size) {
+    : HoverButton(parent), systemImage_(systemImage), size_(size) {
     setFixedSize(kFrame, kFrame);
     setFocusPolicy(Qt::TabFocus);
 }
@@ -34,7 +34,7 @@ void SquareButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QPalette& pal = palette();
-    if (hovered_) {
+    if (isHovered()) {
         QRectF bounds = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
         QPainterPath shape = KestleStyle::roundedRect(bounds, kRadius);
         painter.fillPath(shape, VelmarTheme::color(VelmarTheme::Color::controlFill, pal));
@@ -49,18 +49,6 @@ void SquareButton::paintEvent(QPaintEvent*) {
     }
     SystemSymbol::paint(painter, QRectF(rect()).center(), size_, systemImage_, color,
                         QFont::DemiBold);
-}
-
-void SquareButton::enterEvent(QEnterEvent* event) {
-    hovered_ = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void SquareButton::leaveEvent(QEvent* event) {
-    hovered_ = false;
-    update();
-    QAbstractButton::leaveEvent(event);
 }
 
 } // namespace kestle::app

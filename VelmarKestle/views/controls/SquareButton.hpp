@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QAbstractButton>
+#include "views/controls/HoverButton.hpp"
 
 namespace kestle::app {
 
 // A plain icon button: a symbol in a 32 x 32 frame that shows a quiet rounded fill
 // with an outline only while the pointer is over it. The caller connects clicked and
 // sets the tooltip and accessible name.
-class SquareButton : public QAbstractButton {
+class SquareButton : public HoverButton {
     Q_OBJECT
 
 public:
@@ -16,20 +16,16 @@ public:
 
     const QString& systemImage() const { return systemImage_; }
     qreal symbolSize() const { return size_; }
-    bool isHovered() const { return hovered_; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     QString systemImage_;
     qreal size_;
-    bool hovered_ = false;
 };
 
 } // namespace kestle::app

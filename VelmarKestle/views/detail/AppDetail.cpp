@@ -10,7 +10,6 @@
 #include "views/components/AppIconView.hpp"
 #include "views/components/Hairline.hpp"
 #include "views/components/HeadingLabel.hpp"
-#include "views/components/StatusChip.hpp"
 #include "views/components/SurfacePanel.hpp"
 #include "views/components/ToneLabel.hpp"
 #include "views/controls/CapsuleButton.hpp"
@@ -18,6 +17,7 @@
 #include "views/controls/SiteLink.hpp"
 #include "views/detail/FactStrip.hpp"
 #include "views/detail/ReleaseNotesView.hpp"
+#include "views/entry/EntryChip.hpp"
 #include "views/entry/EntryControls.hpp"
 #include "views/entry/EntryText.hpp"
 #include "views/entry/MoreMenu.hpp"
@@ -44,10 +44,6 @@ constexpr int kPanelPadX = 16;
 constexpr int kPanelPadY = 14;
 constexpr qreal kChevronSize = 11;
 
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 } // namespace
 
 AppDetail::AppDetail(KestleModel& model, AppEntry entry, AppActions actions, QWidget* parent)
@@ -65,7 +61,7 @@ AppDetail::AppDetail(KestleModel& model, AppEntry entry, AppActions actions, QWi
 
     // Header: icon, the name stack, and the controls at the far end.
     icon_ = new AppIconView(entry_, EntryText::catalogIcon(model_, entry_), kIconSize, page);
-    chip_ = new StatusChip(entry_, std::nullopt, false, false, page);
+    chip_ = new EntryChip(model_, entry_, false, page);
     name_ = new HeadingLabel({}, page);
     name_->setFont(KestleStyle::font(kNameSize, QFont::Bold, kNameTracking));
     name_->setTextFormat(Qt::PlainText);
@@ -146,11 +142,7 @@ AppDetail::AppDetail(KestleModel& model, AppEntry entry, AppActions actions, QWi
             actions_.reportProblem(entry_, model_);
         }
     });
-    connect(&model_.queueSignals(), &UpdateQueueSignals::statesChanged, this,
-            &AppDetail::refreshQueue);
-    connect(&model_.queueSignals(), &UpdateQueueSignals::kindsChanged, this,
-            &AppDetail::refreshQueue);
-    connect(job_, &JobRow::modeChanged, this, &AppDetail::refreshQueue);
+    connect(job_, &JobRow::modeChanged, this, &AppDetail::showJob);
     refresh();
 }
 
@@ -188,6 +180,7 @@ void AppDetail::setEntry(AppEntry entry) {
     }
     entry_ = std::move(entry);
     icon_->setIcon(entry_, EntryText::catalogIcon(model_, entry_));
+    chip_->setEntry(entry_);
     actionRow_->setEntry(entry_);
     job_->setEntry(entry_);
     refresh();
@@ -202,12 +195,12 @@ void AppDetail::changeEvent(QEvent* event) {
 
 void AppDetail::refresh() {
     retranslate();
-    name_->setText(qs(entry_.app.name));
+    name_->setText(QString::fromStdString(entry_.app.name));
     facts_->setFacts(FactStrip::facts(entry_));
     notes_->setVisible(notes_->setRelease(entry_.latest, model_.language()));
-    summary_->setText(qs(entry_.app.summary.text(model_.language())));
+    summary_->setText(QString::fromStdString(entry_.app.summary.text(model_.language())));
     rebuildLinks();
-    refreshQueue();
+    showJob();
 }
 
 void AppDetail::retranslate() {
@@ -217,7 +210,8 @@ void AppDetail::retranslate() {
     // Setting the text resets a button's shortcut to the text's mnemonic.
     back_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_BracketLeft));
     //: Line under the app's name on the detail page: the tagline, then the maker
-    tagline_->setText(tr("%1 · velmar").arg(qs(entry_.app.tagline.text(model_.language()))));
+    tagline_->setText(
+        tr("%1 · velmar").arg(QString::fromStdString(entry_.app.tagline.text(model_.language()))));
     //: Heading of the app's description on the detail page
     summaryTitle_->setText(tr("What It Does"));
     //: Button at the foot of the detail page
@@ -239,9 +233,7 @@ void AppDetail::rebuildLinks() {
     }
 }
 
-void AppDetail::refreshQueue() {
-    const std::string& id = entry_.id();
-    chip_->setState(entry_, model_.queue().state(id), model_.queue().kind(id) == JobKind::install);
+void AppDetail::showJob() {
     const bool job = job_->mode() != JobRow::Mode::none;
     actionRow_->setVisible(!job);
     panel_->setVisible(job);

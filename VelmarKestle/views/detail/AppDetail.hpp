@@ -24,7 +24,7 @@ class MoreMenu;
 class PlainButton;
 class ReleaseNotesView;
 class SiteLink;
-class StatusChip;
+class EntryChip;
 class SurfacePanel;
 class ToneLabel;
 class UpdateProblemRow;
@@ -44,7 +44,7 @@ public:
     const AppEntry& entry() const { return entry_; }
 
     QAbstractButton* backButton() const;
-    StatusChip* statusChip() const { return chip_; }
+    EntryChip* statusChip() const { return chip_; }
     HeadingLabel* nameLabel() const { return name_; }
     ToneLabel* taglineLabel() const { return tagline_; }
     // Holds the main controls and the menu; hidden while the queue has a state.
@@ -71,7 +71,7 @@ protected:
 private:
     void refresh();
     void rebuildLinks();
-    void refreshQueue();
+    void showJob();
     void retranslate();
 
     KestleModel& model_;
@@ -80,7 +80,7 @@ private:
 
     CapsuleButton* back_;
     AppIconView* icon_;
-    StatusChip* chip_;
+    EntryChip* chip_;
     HeadingLabel* name_;
     ToneLabel* tagline_;
     EntryControls* actionRow_;

@@ -26,10 +26,6 @@ constexpr int kMinimumCell = 80;
 
 const QString kDash = QStringLiteral("—");
 
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 // One fact: the caption as an eyebrow over the value, which wraps. Drawn rather than
 // built of labels so that it is one element to a screen reader.
 class FactCell : public QWidget {
@@ -149,11 +145,12 @@ std::vector<FactStrip::Fact> FactStrip::facts(const AppEntry& entry) {
 
     QString version = kDash;
     if (entry.installed && latest && status == Status::updateAvailable) {
-        version = qs(entry.installed->version) + QStringLiteral(" → ") + qs(latest->version);
+        version = QString::fromStdString(entry.installed->version) + QStringLiteral(" → ") +
+                  QString::fromStdString(latest->version);
     } else if (entry.installed) {
-        version = qs(entry.installed->version);
+        version = QString::fromStdString(entry.installed->version);
     } else if (latest) {
-        version = qs(latest->version);
+        version = QString::fromStdString(latest->version);
     }
     const QString release =
         latest && latest->date ? LocaleFormat::releaseDate(*latest->date) : kDash;
@@ -178,7 +175,7 @@ QString FactStrip::majorSystem(const AppEntry& entry) {
         entry.latest && entry.latest->minimumSystem && !entry.latest->minimumSystem->empty()
             ? *entry.latest->minimumSystem
             : entry.app.minimumSystem;
-    const QString whole = qs(text);
+    const QString whole = QString::fromStdString(text);
     const QStringList pieces = whole.split(QLatin1Char('.'), Qt::SkipEmptyParts);
     return pieces.isEmpty() ? whole : pieces.front();
 }

@@ -19,10 +19,6 @@ constexpr qreal kMessageFont = 12.5;
 constexpr int kSpacing = 8;
 constexpr qreal kDismissSymbol = 11;
 
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 } // namespace
 
 UpdateProblemRow::UpdateProblemRow(KestleModel& model, AppEntry entry, AppActions actions,
@@ -96,7 +92,7 @@ void UpdateProblemRow::refresh() {
     if (handed) {
         help_ = Help::open;
         //: Button of an update the app took over: opens the app, by name
-        action_->setText(tr("Open %1").arg(qs(entry_.app.name)));
+        action_->setText(tr("Open %1").arg(QString::fromStdString(entry_.app.name)));
     } else if (siteHelps) {
         help_ = Help::openSite;
         //: Button of a failed job that only the app's web page can help with
@@ -139,7 +135,7 @@ void UpdateProblemRow::changeEvent(QEvent* event) {
 
 QString UpdateProblemRow::message(const AppEntry& entry, const UpdateState& state,
                                   std::optional<JobKind> kind) {
-    const QString name = qs(entry.app.name);
+    const QString name = QString::fromStdString(entry.app.name);
     if (state.kind == UpdateState::Kind::handedToApp) {
         //: The app's own updater has the update ready: the app's name, twice
         return tr("%1 has already downloaded the update: in %1, click “Install and Relaunch”.")
@@ -184,7 +180,8 @@ QString UpdateProblemRow::message(const AppEntry& entry, const UpdateState& stat
         }
         return {};
     }
-    const QString installed = entry.installed ? qs(entry.installed->version) : QString();
+    const QString installed =
+        entry.installed ? QString::fromStdString(entry.installed->version) : QString();
     switch (failure) {
     case F::other:
         //: An update failed: the error code, the installed version that stays

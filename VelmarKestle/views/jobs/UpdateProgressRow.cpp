@@ -22,10 +22,6 @@ constexpr int kRegularSpacing = 7;
 constexpr int kControlSpacing = 8;
 constexpr qreal kCancelSymbol = 11;
 
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 } // namespace
 
 UpdateProgressRow::UpdateProgressRow(KestleModel& model, AppEntry entry, bool compact,
@@ -124,8 +120,8 @@ std::optional<double> UpdateProgressRow::barFraction(const UpdateState& state) {
 
 QString UpdateProgressRow::text(const AppEntry& entry, const UpdateState& state, JobKind kind,
                                 bool compact) {
-    const QString name = qs(entry.app.name);
-    const QString latest = entry.latest ? qs(entry.latest->version) : QString();
+    const QString name = QString::fromStdString(entry.app.name);
+    const QString latest = entry.latest ? QString::fromStdString(entry.latest->version) : QString();
     const bool install = kind == JobKind::install;
     if (state.kind == UpdateState::Kind::queued) {
         if (compact) {

@@ -11,12 +11,12 @@
 
 #include "model/KestleModel.hpp"
 #include "views/components/AppIconView.hpp"
-#include "views/components/StatusChip.hpp"
 #include "views/components/ToneLabel.hpp"
 #include "views/controls/AppIconButton.hpp"
 #include "views/controls/NameButton.hpp"
 #include "views/controls/SiteLink.hpp"
 #include "views/entry/EntryActions.hpp"
+#include "views/entry/EntryChip.hpp"
 #include "views/entry/EntryText.hpp"
 #include "views/style/KestleStyle.hpp"
 #include "views/style/LocaleFormat.hpp"
@@ -39,10 +39,6 @@ constexpr qreal kSiteFont = 12;
 constexpr qreal kTaglineFont = 13;
 constexpr qreal kVersionFont = 12.5;
 
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 } // namespace
 
 AppCard::AppCard(KestleModel& model, AppEntry entry, AppActions actions, QWidget* parent)
@@ -56,7 +52,7 @@ AppCard::AppCard(KestleModel& model, AppEntry entry, AppActions actions, QWidget
 
     topRow_ = new QHBoxLayout();
     topRow_->setSpacing(kTopSpacing);
-    chip_ = new StatusChip(entry_, std::nullopt, false, false, this);
+    chip_ = new EntryChip(model_, entry_, false, this);
     topRow_->addWidget(chip_, 0, Qt::AlignVCenter);
     topRow_->addStretch(1);
     auto* topHolder = new QWidget(this);
@@ -72,7 +68,7 @@ AppCard::AppCard(KestleModel& model, AppEntry entry, AppActions actions, QWidget
     identity->addWidget(iconButton_, 0, Qt::AlignVCenter);
     auto* names = new QVBoxLayout();
     names->setSpacing(kNameSpacing);
-    name_ = new NameButton(qs(entry_.app.name), kNameSize, this);
+    name_ = new NameButton(QString::fromStdString(entry_.app.name), kNameSize, this);
     tagline_ = new ToneLabel(ToneLabel::Tone::secondary, this);
     tagline_->setTextFormat(Qt::PlainText);
     tagline_->setWordWrap(true);
@@ -97,11 +93,7 @@ AppCard::AppCard(KestleModel& model, AppEntry entry, AppActions actions, QWidget
 
     connect(iconButton_, &QAbstractButton::clicked, this, &AppCard::openDetail);
     connect(name_, &QAbstractButton::clicked, this, &AppCard::openDetail);
-    connect(&model_.queueSignals(), &UpdateQueueSignals::statesChanged, this,
-            &AppCard::refreshChip);
-    connect(&model_.queueSignals(), &UpdateQueueSignals::kindsChanged, this, &AppCard::refreshChip);
 
-    refreshChip();
     refreshTexts();
 }
 
@@ -111,23 +103,18 @@ void AppCard::setEntry(AppEntry entry) {
     }
     entry_ = std::move(entry);
     icon_->setIcon(entry_, EntryText::catalogIcon(model_, entry_));
-    name_->setName(qs(entry_.app.name));
+    name_->setName(QString::fromStdString(entry_.app.name));
     actions_->setEntry(entry_);
-    refreshChip();
+    chip_->setEntry(entry_);
     refreshTexts();
 }
 
-void AppCard::refreshChip() {
-    const std::string& id = entry_.id();
-    chip_->setState(entry_, model_.queue().state(id), model_.queue().kind(id) == JobKind::install);
-}
-
 void AppCard::refreshTexts() {
-    const QString name = qs(entry_.app.name);
+    const QString name = QString::fromStdString(entry_.app.name);
     //: Accessibility label of a card's icon: the app's name
     iconButton_->setAccessibleName(tr("Open the Page of %1").arg(name));
     // Catalog texts arrive already in the model's language.
-    tagline_->setText(qs(entry_.app.tagline.text(model_.language())));
+    tagline_->setText(QString::fromStdString(entry_.app.tagline.text(model_.language())));
     version_->setText(versionLine(entry_));
 
     if (entry_.app.site) {
@@ -157,8 +144,9 @@ void AppCard::changeEvent(QEvent* event) {
 
 QString AppCard::versionLine(const AppEntry& entry) {
     using Status = AppEntry::Status;
-    const QString installed = entry.installed ? qs(entry.installed->version) : QString();
-    const QString latest = entry.latest ? qs(entry.latest->version) : QString();
+    const QString installed =
+        entry.installed ? QString::fromStdString(entry.installed->version) : QString();
+    const QString latest = entry.latest ? QString::fromStdString(entry.latest->version) : QString();
     const std::optional<std::chrono::sys_seconds> date =
         entry.latest ? entry.latest->date : std::nullopt;
     switch (entry.status()) {

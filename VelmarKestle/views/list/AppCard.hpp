@@ -17,7 +17,7 @@ class EntryActions;
 class KestleModel;
 class NameButton;
 class SiteLink;
-class StatusChip;
+class EntryChip;
 class ToneLabel;
 
 // One app in the main window's grid: status and site, icon and name (both open the
@@ -34,7 +34,7 @@ public:
     // The one-line summary of versions under the tagline.
     static QString versionLine(const AppEntry& entry);
 
-    StatusChip* statusChip() const { return chip_; }
+    EntryChip* statusChip() const { return chip_; }
     SiteLink* siteLink() const { return site_; }
     QAbstractButton* iconButton() const { return iconButton_; }
     NameButton* nameButton() const { return name_; }
@@ -46,14 +46,13 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void refreshChip();
     void refreshTexts();
     void openDetail();
 
     KestleModel& model_;
     AppEntry entry_;
     QHBoxLayout* topRow_;
-    StatusChip* chip_;
+    EntryChip* chip_;
     SiteLink* site_ = nullptr;
     QAbstractButton* iconButton_;
     AppIconView* icon_;

@@ -8,11 +8,11 @@
 #include "model/KestleModel.hpp"
 #include "views/components/AppIconView.hpp"
 #include "views/components/Hairline.hpp"
-#include "views/components/StatusChip.hpp"
 #include "views/components/ToneLabel.hpp"
 #include "views/controls/AppIconButton.hpp"
 #include "views/controls/NameButton.hpp"
 #include "views/entry/EntryActions.hpp"
+#include "views/entry/EntryChip.hpp"
 #include "views/entry/EntryText.hpp"
 #include "views/list/AppTable.hpp"
 #include "views/list/TableColumnsLayout.hpp"
@@ -33,10 +33,6 @@ constexpr qreal kCellTextSize = 13;
 
 const QString kDash = QStringLiteral("—");
 
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 // One line of a cell, cut short with an ellipsis when its column is too narrow.
 ToneLabel* tableText(qreal size, ToneLabel::Tone tone, QWidget* parent = nullptr) {
     auto* text = new ToneLabel(tone, parent);
@@ -54,9 +50,9 @@ AppTableRow::AppTableRow(KestleModel& model, AppEntry entry, AppActions actions,
       columns_(new TableColumnsLayout(AppTable::columns(), AppTable::columnSpacing, this)),
       appCell_(new QWidget(this)),
       icon_(new AppIconView(entry_, EntryText::catalogIcon(model_, entry_), kIconSize)),
-      name_(new NameButton(qs(entry_.app.name), kNameSize)),
+      name_(new NameButton(QString::fromStdString(entry_.app.name), kNameSize)),
       tagline_(tableText(kTaglineSize, ToneLabel::Tone::secondary)),
-      chip_(new StatusChip(entry_, std::nullopt, false, true, this)),
+      chip_(new EntryChip(model_, entry_, true, this)),
       installed_(tableText(kCellTextSize, ToneLabel::Tone::primary, this)),
       latest_(tableText(kCellTextSize, ToneLabel::Tone::primary, this)),
       released_(tableText(kCellTextSize, ToneLabel::Tone::secondary, this)),
@@ -88,12 +84,7 @@ AppTableRow::AppTableRow(KestleModel& model, AppEntry entry, AppActions actions,
 
     connect(iconButton_, &QAbstractButton::clicked, this, &AppTableRow::openDetail);
     connect(name_, &QAbstractButton::clicked, this, &AppTableRow::openDetail);
-    connect(&model_.queueSignals(), &UpdateQueueSignals::statesChanged, this,
-            &AppTableRow::refreshChip);
-    connect(&model_.queueSignals(), &UpdateQueueSignals::kindsChanged, this,
-            &AppTableRow::refreshChip);
     refreshTexts();
-    refreshChip();
 }
 
 void AppTableRow::setEntry(AppEntry entry) {
@@ -104,7 +95,7 @@ void AppTableRow::setEntry(AppEntry entry) {
     icon_->setIcon(entry_, EntryText::catalogIcon(model_, entry_));
     actions_->setEntry(entry_);
     refreshTexts();
-    refreshChip();
+    chip_->setEntry(entry_);
 }
 
 QWidget* AppTableRow::cell(int column) const {
@@ -128,19 +119,15 @@ void AppTableRow::paintEvent(QPaintEvent*) {
     Hairline::paint(painter, QRect(0, 0, width(), Hairline::thickness), palette());
 }
 
-void AppTableRow::refreshChip() {
-    const std::string& id = entry_.id();
-    chip_->setState(entry_, model_.queue().state(id), model_.queue().kind(id) == JobKind::install);
-}
-
 void AppTableRow::refreshTexts() {
-    const QString name = qs(entry_.app.name);
+    const QString name = QString::fromStdString(entry_.app.name);
     name_->setName(name);
     //: Accessibility label of an app's icon in the table and on cards
     iconButton_->setAccessibleName(tr("Open the Page of %1").arg(name));
-    tagline_->setText(qs(entry_.app.tagline.text(model_.language())));
-    installed_->setText(entry_.installed ? qs(entry_.installed->version) : kDash);
-    latest_->setText(entry_.latest ? qs(entry_.latest->version) : kDash);
+    tagline_->setText(QString::fromStdString(entry_.app.tagline.text(model_.language())));
+    installed_->setText(entry_.installed ? QString::fromStdString(entry_.installed->version)
+                                         : kDash);
+    latest_->setText(entry_.latest ? QString::fromStdString(entry_.latest->version) : kDash);
     const bool update = entry_.status() == AppEntry::Status::updateAvailable;
     latest_->setBold(update);
     latest_->setTone(update ? ToneLabel::Tone::update : ToneLabel::Tone::primary);

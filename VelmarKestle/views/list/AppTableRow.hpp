@@ -14,7 +14,7 @@ class AppIconView;
 class EntryActions;
 class KestleModel;
 class NameButton;
-class StatusChip;
+class EntryChip;
 class TableColumnsLayout;
 class ToneLabel;
 
@@ -35,7 +35,7 @@ public:
     QAbstractButton* iconButton() const { return iconButton_; }
     NameButton* nameButton() const { return name_; }
     ToneLabel* tagline() const { return tagline_; }
-    StatusChip* statusChip() const { return chip_; }
+    EntryChip* statusChip() const { return chip_; }
     ToneLabel* installedText() const { return installed_; }
     ToneLabel* latestText() const { return latest_; }
     ToneLabel* releasedText() const { return released_; }
@@ -48,7 +48,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void refreshChip();
     void refreshTexts();
     void openDetail();
 
@@ -60,7 +59,7 @@ private:
     AppIconView* icon_;
     NameButton* name_;
     ToneLabel* tagline_;
-    StatusChip* chip_;
+    EntryChip* chip_;
     ToneLabel* installed_;
     ToneLabel* latest_;
     ToneLabel* released_;

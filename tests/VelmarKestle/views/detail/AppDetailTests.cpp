@@ -19,6 +19,7 @@
 #include "views/detail/AppDetail.hpp"
 #include "views/detail/FactStrip.hpp"
 #include "views/detail/ReleaseNotesView.hpp"
+#include "views/entry/EntryChip.hpp"
 #include "views/entry/MoreMenu.hpp"
 #include "views/entry/NotifyMeButton.hpp"
 #include "views/jobs/UpdateProblemRow.hpp"

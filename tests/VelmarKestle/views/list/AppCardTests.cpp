@@ -12,6 +12,7 @@
 #include "views/controls/NameButton.hpp"
 #include "views/controls/SiteLink.hpp"
 #include "views/entry/EntryActions.hpp"
+#include "views/entry/EntryChip.hpp"
 #include "views/list/AppCard.hpp"
 #include "views/style/LocaleFormat.hpp"
 

@@ -13,6 +13,7 @@
 #include "views/components/ToneLabel.hpp"
 #include "views/controls/NameButton.hpp"
 #include "views/entry/EntryActions.hpp"
+#include "views/entry/EntryChip.hpp"
 #include "views/list/AppTable.hpp"
 #include "views/list/TableColumnsLayout.hpp"
 #include "views/style/LocaleFormat.hpp"
