@@ -20,27 +20,38 @@ Checker::Checker(std::shared_ptr<const KestleSource> source, UpdateSignature key
     : source_(std::move(source)), key_(key), cache_(std::move(cache)), system_(std::move(system)),
       architecture_(std::move(architecture)) {}
 
-Checker::FeedOutcome Checker::fetchFeed(const std::string& id, const Url& url) const {
-    auto bytes = source_->feed(url);
-    if (!bytes) {
-        return {id, bytes.error()};
-    }
-    auto items = Feed::items(*bytes);
-    if (!items) {
-        // Bad bytes never replace a good cached copy.
+Checker::FeedOutcome Checker::fetchFeed(const std::string& id, const Url& url,
+                                        std::stop_token stop) const {
+    try {
+        auto bytes = source_->feed(url, std::move(stop));
+        if (!bytes) {
+            return {id, bytes.error()};
+        }
+        auto items = Feed::items(*bytes);
+        if (!items) {
+            // Bad bytes never replace a good cached copy.
+            return {id, CheckFailure::invalid()};
+        }
+        if (cache_) {
+            cache_->writeFeed(id, *bytes);
+        }
+        return {id, std::move(*items)};
+    } catch (...) {
+        // A source that throws, or bytes too big to hold, are as unusable as bad bytes.
         return {id, CheckFailure::invalid()};
     }
-    if (cache_) {
-        cache_->writeFeed(id, *bytes);
-    }
-    return {id, std::move(*items)};
 }
 
-CheckResult Checker::check() const {
+CheckResult Checker::check(std::stop_token stop) const {
     CheckResult result;
 
     std::optional<CheckFailure> failure;
-    auto fetched = source_->catalog();
+    std::expected<std::string, CheckFailure> fetched = std::unexpected(CheckFailure::invalid());
+    try {
+        fetched = source_->catalog(stop);
+    } catch (...) {
+        fetched = std::unexpected(CheckFailure::invalid());
+    }
     if (fetched) {
         if (auto catalog = SignedCatalog::open(*fetched, key_)) {
             if (cache_) {
@@ -69,10 +80,15 @@ CheckResult Checker::check() const {
     // Every released app's feed at once, each on its own thread and connection.
     std::mutex finishedLock;
     std::vector<FeedOutcome> finished; // in the order the fetches end
-    auto run = [&](const std::string& id, const Url& url) {
-        FeedOutcome outcome = fetchFeed(id, url);
+    auto run = [&finishedLock, &finished, this](const std::string& id, const Url& url,
+                                                std::stop_token token) {
+        FeedOutcome outcome = fetchFeed(id, url, std::move(token));
         std::lock_guard lock(finishedLock);
-        finished.push_back(std::move(outcome));
+        try {
+            finished.push_back(std::move(outcome));
+        } catch (...) {
+            // Out of memory: the feed is simply missing from the result.
+        }
     };
     {
         std::vector<std::jthread> workers;
@@ -81,9 +97,9 @@ CheckResult Checker::check() const {
                 continue;
             }
             try {
-                workers.emplace_back(run, std::cref(app.id), std::cref(*app.feed));
-            } catch (const std::system_error&) {
-                run(app.id, *app.feed); // out of threads: fetch this one here
+                workers.emplace_back(run, std::cref(app.id), std::cref(*app.feed), stop);
+            } catch (...) {
+                run(app.id, *app.feed, stop); // out of threads: fetch this one here
             }
         }
     } // joins

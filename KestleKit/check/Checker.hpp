@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 
 #include "check/CheckCache.hpp"
@@ -19,12 +20,13 @@ public:
             std::optional<CheckCache> cache, std::string system, std::string architecture);
 
     // Never fails: every problem ends up in catalogFailure or failedFeeds. Blocks
-    // until all feeds are in; call it off the main thread.
-    CheckResult check() const;
+    // until all feeds are in; call it off the main thread. A stop request ends the
+    // fetches still running at once: they count as offline.
+    CheckResult check(std::stop_token stop = {}) const;
 
 private:
     struct FeedOutcome;
-    FeedOutcome fetchFeed(const std::string& id, const Url& url) const;
+    FeedOutcome fetchFeed(const std::string& id, const Url& url, std::stop_token stop) const;
 
     std::shared_ptr<const KestleSource> source_;
     UpdateSignature key_;

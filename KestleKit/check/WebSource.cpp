@@ -12,6 +12,7 @@
 
 #include "support/AtomicFile.hpp"
 #include "support/CurlHandle.hpp"
+#include "support/CurlMulti.hpp"
 
 namespace kestle {
 namespace {
@@ -19,6 +20,9 @@ namespace {
 struct ListDeleter {
     void operator()(curl_slist* l) const { curl_slist_free_all(l); }
 };
+
+// The longest a transfer sleeps in curl_multi_poll; a stop request wakes it sooner.
+constexpr int kPollMs = 1000;
 
 // What one transfer's callbacks share with the code that started it.
 struct Transfer {
@@ -74,17 +78,29 @@ WebSource::WebSource(Url catalogURL) : WebSource(std::move(catalogURL), Options{
 WebSource::WebSource(Url catalogURL, Options options)
     : catalogURL_(std::move(catalogURL)), options_(std::move(options)) {}
 
-std::expected<std::string, CheckFailure> WebSource::catalog() const {
-    return fetch(catalogURL_);
+std::expected<std::string, CheckFailure> WebSource::catalog(std::stop_token stop) const {
+    return fetch(catalogURL_, std::move(stop));
 }
 
-std::expected<std::string, CheckFailure> WebSource::feed(const Url& url) const {
-    return fetch(url);
+std::expected<std::string, CheckFailure> WebSource::feed(const Url& url,
+                                                         std::stop_token stop) const {
+    return fetch(url, std::move(stop));
 }
 
-std::expected<std::string, CheckFailure> WebSource::fetch(const Url& url) const {
+std::expected<std::string, CheckFailure> WebSource::fetch(const Url& url,
+                                                          std::stop_token stop) const {
+    if (stop.stop_requested()) {
+        return std::unexpected(CheckFailure::offline());
+    }
     try {
-        return url.isFile() ? readFile(url) : download(url);
+        if (url.isFile()) {
+            return readFile(url);
+        }
+        // No guessed scheme: "host/feed.xml" is not quietly fetched over http.
+        if (!url.isRemote()) {
+            return std::unexpected(CheckFailure::offline());
+        }
+        return download(url, std::move(stop));
     } catch (...) {
         // Only allocation can throw here; a body that cannot be held is unusable.
         return std::unexpected(CheckFailure::invalid());
@@ -104,7 +120,8 @@ std::expected<std::string, CheckFailure> WebSource::readFile(const Url& url) con
     return std::move(*bytes);
 }
 
-std::expected<std::string, CheckFailure> WebSource::download(const Url& url) const {
+std::expected<std::string, CheckFailure> WebSource::download(const Url& url,
+                                                             std::stop_token stop) const {
     if (!CurlHandle::libraryReady()) {
         return std::unexpected(CheckFailure::offline());
     }
@@ -140,14 +157,33 @@ std::expected<std::string, CheckFailure> WebSource::download(const Url& url) con
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &onProgress);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(
+        h, CURLOPT_TIMEOUT_MS,
+        static_cast<long>(std::max<std::chrono::milliseconds::rep>(1, options_.deadline.count())));
 
-    curl.touch();
-    CURLcode result = curl_easy_perform(h);
+    CurlMulti driver(h);
+    if (!driver.ready()) {
+        return std::unexpected(CheckFailure::offline());
+    }
+    std::optional<CURLcode> result;
+    {
+        // Declared after the driver: it must stop waking it before it goes away.
+        std::stop_callback wake(stop, [&driver] { driver.wake(); });
+        curl.touch();
+        result = driver.perform(
+            [&] {
+                if (stop.stop_requested()) {
+                    transfer.stop(CheckFailure::offline());
+                }
+                return transfer.failure.has_value();
+            },
+            kPollMs);
+    }
 
     if (transfer.failure) {
         return std::unexpected(*transfer.failure);
     }
-    if (result != CURLE_OK) {
+    if (!result || *result != CURLE_OK) {
         return std::unexpected(CheckFailure::offline());
     }
     long code = curl.responseCode();

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <expected>
+#include <stop_token>
 #include <string>
 
 #include "check/CheckFailure.hpp"
@@ -11,7 +12,8 @@
 
 namespace kestle {
 
-// The production source: http(s) over libcurl, file: URLs read from disk.
+// The production source: http(s) over libcurl, file: URLs read from disk; a URL of any
+// other scheme, or none, is never fetched (offline).
 //
 // Every call makes its own transfer, so one value serves any number of threads.
 // Nothing is kept between calls: no cookies, no cache, no connection reuse.
@@ -24,6 +26,9 @@ public:
         std::string acceptLanguage;
         // Longest wait for the next byte (connecting included), not for the whole body.
         std::chrono::milliseconds timeout{20000};
+        // Longest time for the whole transfer, so a server that trickles cannot hold a
+        // check for ever.
+        std::chrono::milliseconds deadline{60000};
         // A bigger body is refused as invalid rather than held in memory.
         size_t maxBodyBytes = 32 * 1024 * 1024;
     };
@@ -34,13 +39,14 @@ public:
     const Url& catalogURL() const { return catalogURL_; }
     const Options& options() const { return options_; }
 
-    std::expected<std::string, CheckFailure> catalog() const override;
-    std::expected<std::string, CheckFailure> feed(const Url& url) const override;
+    std::expected<std::string, CheckFailure> catalog(std::stop_token stop = {}) const override;
+    std::expected<std::string, CheckFailure> feed(const Url& url,
+                                                  std::stop_token stop = {}) const override;
 
 private:
-    std::expected<std::string, CheckFailure> fetch(const Url& url) const;
+    std::expected<std::string, CheckFailure> fetch(const Url& url, std::stop_token stop) const;
     std::expected<std::string, CheckFailure> readFile(const Url& url) const;
-    std::expected<std::string, CheckFailure> download(const Url& url) const;
+    std::expected<std::string, CheckFailure> download(const Url& url, std::stop_token stop) const;
 
     Url catalogURL_;
     Options options_;

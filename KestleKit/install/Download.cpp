@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "support/CurlHandle.hpp"
+#include "support/CurlMulti.hpp"
 #include "support/UniqueFd.hpp"
 
 namespace kestle {
@@ -153,56 +154,6 @@ int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return static_cast<Transfer*>(user)->shouldStop() ? 1 : 0;
 }
 
-// The easy handle inside a multi handle, so that a stop can wake the wait at once.
-class MultiTransfer {
-public:
-    explicit MultiTransfer(CURL* easy) : easy_(easy), multi_(curl_multi_init()) {
-        added_ = multi_ && curl_multi_add_handle(multi_, easy_) == CURLM_OK;
-    }
-    ~MultiTransfer() {
-        if (added_) {
-            curl_multi_remove_handle(multi_, easy_);
-        }
-        if (multi_) {
-            curl_multi_cleanup(multi_);
-        }
-    }
-    MultiTransfer(const MultiTransfer&) = delete;
-    MultiTransfer& operator=(const MultiTransfer&) = delete;
-
-    bool ready() const { return added_; }
-    void wake() const { curl_multi_wakeup(multi_); }
-
-    // Drives the transfer to its end, or until shouldStop says so; the result of the
-    // transfer, or nothing when it was left unfinished.
-    std::optional<CURLcode> perform(Transfer& transfer) const {
-        for (;;) {
-            int running = 0;
-            if (curl_multi_perform(multi_, &running) != CURLM_OK) {
-                return std::nullopt;
-            }
-            if (running == 0) {
-                int left = 0;
-                while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
-                    if (message->msg == CURLMSG_DONE) {
-                        return message->data.result;
-                    }
-                }
-                return std::nullopt;
-            }
-            if (transfer.shouldStop() ||
-                curl_multi_poll(multi_, nullptr, 0, idlePollMs, nullptr) != CURLM_OK) {
-                return std::nullopt;
-            }
-        }
-    }
-
-private:
-    CURL* easy_;
-    CURLM* multi_;
-    bool added_ = false;
-};
-
 // A file: URL, read from disk the way a transfer would deliver it. A missing or
 // unreadable source is a failure to load the URL, as for a host that cannot be reached.
 std::expected<void, DownloadError> copyLocal(const Url& url, const std::filesystem::path& file,
@@ -301,7 +252,8 @@ std::expected<void, DownloadError> Download::run(const Url& url, const std::file
             return std::unexpected(DownloadError::connection());
         }
     }
-    if (!CurlHandle::libraryReady()) {
+    // No guessed scheme: only http and https go over the network.
+    if (!url.isRemote() || !CurlHandle::libraryReady()) {
         return std::unexpected(DownloadError::connection());
     }
     try {
@@ -330,7 +282,7 @@ std::expected<void, DownloadError> Download::run(const Url& url, const std::file
         curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
         curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
 
-        MultiTransfer driver(h);
+        CurlMulti driver(h);
         if (!driver.ready()) {
             return std::unexpected(DownloadError::connection());
         }
@@ -339,7 +291,7 @@ std::expected<void, DownloadError> Download::run(const Url& url, const std::file
             // Declared after the driver: it must stop waking it before it goes away.
             std::stop_callback wake(stop, [&driver] { driver.wake(); });
             curl.touch();
-            result = driver.perform(transfer);
+            result = driver.perform([&transfer] { return transfer.shouldStop(); }, idlePollMs);
         }
 
         if (transfer.failure) {

@@ -177,6 +177,18 @@ public:
         });
     }
 
+    // A 200 that sends one byte every `interval`, for ever (or until the server stops):
+    // never idle long enough for an idle time-out.
+    void trickle(const std::string& path, std::chrono::milliseconds interval) {
+        route(path, [this, interval](const auto&, auto& res) {
+            res.set_content_provider("application/octet-stream",
+                                     [this, interval](size_t, httplib::DataSink& sink) {
+                                         pause(interval);
+                                         return !stopping_ && sink.write("x", 1);
+                                     });
+        });
+    }
+
     // A 200 whose body never ends: it keeps writing until the client goes away.
     void endless(const std::string& path) {
         route(path, [this](const auto&, auto& res) {

@@ -1,5 +1,10 @@
 #include "check/Checker.hpp"
 
+#include <chrono>
+#include <future>
+#include <stop_token>
+#include <thread>
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -199,6 +204,41 @@ TEST_F(CheckerTest, FeedsRunInParallelAndAnIdCannotEscapeTheCache) {
     EXPECT_LT(elapsed, std::chrono::seconds(2)) << "feeds fetched one after another";
     EXPECT_FALSE(std::filesystem::exists(folder / "escape.xml"));
     EXPECT_FALSE(std::filesystem::exists(folder.path().parent_path() / "escape.xml"));
+}
+
+TEST_F(CheckerTest, AStopRequestEndsTheFeedsStillRunningAtOnce) {
+    Json apps = Json::array();
+    for (const char* id : {"quick", "slow"}) {
+        apps.push_back(app(id));
+        source->feeds[feedURL(id)] = appcast("2");
+    }
+    source->delays[feedURL("slow")] = std::chrono::seconds(60);
+    source->catalogAnswer = signedCatalog(apps);
+    Checker checker(source, TestSigning::shared().key(), cache, "15.3.1", "arm64");
+
+    std::stop_source stop;
+    auto start = std::chrono::steady_clock::now();
+    auto pending = std::async(std::launch::async, [&] { return checker.check(stop.get_token()); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    stop.request_stop();
+    ASSERT_EQ(pending.wait_for(std::chrono::seconds(5)), std::future_status::ready)
+        << "the check waited for the slow feed";
+    CheckResult result = pending.get();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_TRUE(result.catalog);
+    EXPECT_TRUE(result.latest.contains("quick"));
+    EXPECT_EQ(result.failedFeeds.at("slow"), CheckFailure::offline());
+}
+
+TEST_F(CheckerTest, ASourceThatThrowsIsAFailedFeedNotACrash) {
+    Json apps = Json::array({app("fine"), app("broken")});
+    source->feeds[feedURL("fine")] = appcast("2");
+    source->throwing.insert(feedURL("broken"));
+    source->catalogAnswer = signedCatalog(apps);
+
+    auto result = check();
+    EXPECT_TRUE(result.latest.contains("fine"));
+    EXPECT_EQ(result.failedFeeds.at("broken"), CheckFailure::invalid());
 }
 
 } // namespace

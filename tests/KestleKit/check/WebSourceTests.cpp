@@ -7,7 +7,9 @@
 #include <functional>
 #include <future>
 #include <stdexcept>
+#include <stop_token>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sys/stat.h>
@@ -137,6 +139,47 @@ TEST(WebSourceTests, TransportFailuresAreOfflineAndEndPromptly) {
         EXPECT_EQ(outcome(result), "offline") << c.name;
         EXPECT_LT(elapsed, 3s) << c.name;
     }
+}
+
+TEST(WebSourceTests, ATricklingServerMeetsTheDeadlineAndAStopEndsAFetchAtOnce) {
+    LoopbackServer server;
+    server.trickle("/trickle", 100ms);
+    server.stall("/stalled", 30s);
+
+    WebSource::Options options = withTimeout(10s);
+    options.deadline = 700ms;
+    auto start = Clock::now();
+    EXPECT_EQ(outcome(WebSource(url(server.url("/trickle")), options).catalog()), "offline")
+        << "a byte now and then keeps an idle time-out waiting for ever";
+    EXPECT_LT(Clock::now() - start, 3s);
+
+    std::stop_source stop;
+    WebSource patient(url(server.url("/stalled")), withTimeout(20s));
+    start = Clock::now();
+    auto pending = std::async(std::launch::async, [&] {
+        return patient.feed(url(server.url("/stalled")), stop.get_token());
+    });
+    std::this_thread::sleep_for(150ms);
+    stop.request_stop();
+    ASSERT_EQ(pending.wait_for(3s), std::future_status::ready);
+    EXPECT_EQ(outcome(pending.get()), "offline");
+    EXPECT_LT(Clock::now() - start, 900ms) << "the stop waited for the next progress call";
+}
+
+TEST(WebSourceTests, OnlyHttpHttpsAndFileUrlsAreFetched) {
+    LoopbackServer server;
+    server.serve("/feed.xml", "<rss/>");
+    // A relative reference that libcurl, left to guess, would fetch over http.
+    const std::string guessable =
+        "guest@" + server.url("/feed.xml").substr(std::string("http://").size());
+    for (const std::string& text :
+         {guessable, std::string("feeds/app.xml"), std::string("ftp://127.0.0.1/feed.xml"),
+          std::string("gopher://127.0.0.1/feed.xml")}) {
+        auto parsed = Url::parse(text);
+        ASSERT_TRUE(parsed) << text;
+        EXPECT_EQ(outcome(WebSource(*parsed).feed(*parsed)), "offline") << text;
+    }
+    EXPECT_EQ(server.requestCount("/feed.xml"), 0u) << "a scheme was guessed";
 }
 
 TEST(WebSourceTests, BodiesOverTheCapAreInvalid) {

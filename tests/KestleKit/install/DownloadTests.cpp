@@ -132,6 +132,7 @@ TEST(DownloadTests, FailuresLeaveTheFolderAsItWas) {
     const auto body = LoopbackServer::generatedBytes(0, 256 * 1024);
     server.serve("/body", body);
     server.serve("/1001", std::string(1001, 'x'));
+    server.serve("/guessed", body);
     server.respond("/error", 500, std::string(64 * 1024, 'e'));
     server.redirect("/to-missing", "/missing");
     server.redirect("/to-disk", "file:///etc/hostname");
@@ -171,6 +172,9 @@ TEST(DownloadTests, FailuresLeaveTheFolderAsItWas) {
          Download::noLimit, DownloadError::connection()},
         {"a redirect off the web", server.url("/to-disk"), Download::noLimit,
          DownloadError::connection()},
+        {"no scheme is not guessed as http",
+         "guest@" + server.url("/guessed").substr(std::string("http://").size()), Download::noLimit,
+         DownloadError::connection()},
         {"a target that exists", server.url("/body"), Download::noLimit, DownloadError::file(),
          true},
         {"a target folder that does not exist", server.url("/body"), Download::noLimit,
@@ -199,6 +203,7 @@ TEST(DownloadTests, FailuresLeaveTheFolderAsItWas) {
         EXPECT_EQ(outcome(result), describe(c.expected)) << c.name;
         EXPECT_EQ(contents(folder.path()), before) << c.name;
     }
+    EXPECT_EQ(server.requestCount("/guessed"), 0u) << "a URL without a scheme reached the server";
 }
 
 TEST(DownloadTests, StopTokenCancelsPromptly) {
