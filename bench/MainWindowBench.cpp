@@ -63,7 +63,7 @@ CheckResult catalog(int count) {
 app::Setup setup(int count) {
     app::Setup setup;
     const CheckResult answer = catalog(count);
-    setup.checker = [answer] { return answer; };
+    setup.checker = [answer](std::stop_token) { return answer; };
     setup.catalogURL = Url::parse("https://velmar.example/catalog.json");
     setup.scanInstalled = [count](const std::set<std::string>&) {
         std::map<std::string, InstalledApp> installed;

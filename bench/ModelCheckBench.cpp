@@ -135,7 +135,7 @@ void largeCycle() {
     auto checker = std::make_shared<const Checker>(
         std::make_shared<const WebSource>(*Url::parse(server.url("/catalog.json"))),
         test::TestSigning::shared().key(), std::nullopt, "6.1.0", "x86_64");
-    setup.checker = [checker] { return checker->check(); };
+    setup.checker = [checker](std::stop_token stop) { return checker->check(std::move(stop)); };
     const std::vector<Url> folders{Url::fromPath((temp / "Apps").string())};
     setup.scanInstalled = [folders](const std::set<std::string>& ids) {
         return InstalledApps(folders).scan(ids);

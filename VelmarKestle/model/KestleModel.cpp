@@ -96,6 +96,8 @@ KestleModel::KestleModel(Setup setup, QObject* parent)
 }
 
 KestleModel::~KestleModel() {
+    // A check still running ends at once; its late result finds the model gone.
+    checkStop_.request_stop();
     queueSignals_.reset();
     queue_.reset();
 }
@@ -129,10 +131,12 @@ void KestleModel::check(CheckReason reason, std::function<void()> done) {
     lastAttempt_ = setup_.now();
     emit isCheckingChanged();
     emit lastAttemptChanged();
-    std::function<CheckResult()> checker = setup_.checker;
-    if (!checker) {
-        checker = [] { return CheckResult{std::nullopt, CheckFailure::invalid(), {}, {}}; };
-    }
+    std::function<CheckResult()> checker = [check = setup_.checker, stop = checkStop_.get_token()] {
+        if (!check) {
+            return CheckResult{std::nullopt, CheckFailure::invalid(), {}, {}};
+        }
+        return check(stop);
+    };
     offMainThread<CheckResult>(this, std::move(checker),
                                [this, reason, done = std::move(done)](CheckResult result) {
                                    applyResult(reason, std::move(result), done);

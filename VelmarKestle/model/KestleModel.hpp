@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,7 @@ private:
     std::map<std::string, InstalledApp> installed_;
     std::vector<AppEntry> entries_;
     bool isChecking_ = false;
+    std::stop_source checkStop_;
     std::optional<Clock::time_point> lastCheck_;
     std::optional<Clock::time_point> lastAttempt_;
     bool termsAccepted_ = false;

@@ -111,7 +111,7 @@ Setup LiveSetup::make(const Configuration& config, std::shared_ptr<PreferenceSto
         auto checker = std::make_shared<const Checker>(
             std::make_shared<const WebSource>(*setup.catalogURL, web), *config.catalogKey, cache,
             SystemInfo::version(), std::string(SystemInfo::architecture()));
-        setup.checker = [checker] { return checker->check(); };
+        setup.checker = [checker](std::stop_token stop) { return checker->check(std::move(stop)); };
     }
 
     auto installer = LiveSetup::installer(config, places);

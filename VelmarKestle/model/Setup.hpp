@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <stop_token>
 #include <string>
 
 #include "apps/InstalledApp.hpp"
@@ -23,8 +24,9 @@ using Clock = std::chrono::system_clock;
 // Everything the model depends on, so that it runs against fakes in tests. The
 // application's own value comes from LiveSetup.
 struct Setup {
-    // One check; none makes every check end without a catalog (invalid). Any thread.
-    std::function<CheckResult()> checker;
+    // One check; none makes every check end without a catalog (invalid). Any thread;
+    // it ends soon after its token is stopped (the model stops it when it goes away).
+    std::function<CheckResult(std::stop_token)> checker;
     std::optional<Url> catalogURL; // also the base of icon URLs
     bool isSample = false;         // the catalog is the built-in sample
     // The installed-apps scan; any thread.

@@ -1,10 +1,14 @@
 #include "model/KestleModel.hpp"
 
 #include <atomic>
+#include <condition_variable>
 #include <future>
 #include <mutex>
+#include <stop_token>
 #include <string>
 #include <vector>
+
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -86,7 +90,7 @@ struct Fakes {
         auto lock = this->lock;
         auto checks = this->checks;
         auto gate = this->gate;
-        setup.checker = [answer, lock, checks, gate] {
+        setup.checker = [answer, lock, checks, gate](std::stop_token) {
             ++*checks;
             if (gate) {
                 gate->wait();
@@ -184,6 +188,31 @@ TEST(KestleModel, OnlyOneCheckRunsAtATime) {
     EXPECT_EQ(fakes.checks->load(), 1);
     EXPECT_FALSE(model.isChecking());
     EXPECT_EQ(model.entries().size(), 4u);
+}
+
+TEST(KestleModel, AModelThatGoesAwayStopsItsRunningCheck) {
+    Fakes fakes;
+    kestle::app::Setup setup = fakes.setup();
+    std::promise<bool> stopped;
+    std::future<bool> seen = stopped.get_future();
+    setup.checker = [&stopped](std::stop_token stop) {
+        // A check that would otherwise wait for a minute, as a trickling server does.
+        std::mutex lock;
+        std::unique_lock held(lock);
+        std::condition_variable_any never;
+        never.wait_for(held, stop, std::chrono::seconds(60), [] { return false; });
+        stopped.set_value(stop.stop_requested());
+        return CheckResult{};
+    };
+    {
+        KestleModel model(std::move(setup));
+        model.check(CheckReason::window);
+        ASSERT_TRUE(model.isChecking());
+    }
+    ASSERT_EQ(seen.wait_for(std::chrono::seconds(5)), std::future_status::ready)
+        << "the check ran on after the model was gone";
+    EXPECT_TRUE(seen.get());
+    QCoreApplication::processEvents(); // the late result finds no model
 }
 
 TEST(KestleModel, WindowAppearanceChecksAtMostOncePerMinute) {

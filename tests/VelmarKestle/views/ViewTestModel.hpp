@@ -42,7 +42,7 @@ struct ViewTestModel {
 
     ViewTestModel() {
         app::Setup setup;
-        setup.checker = [] {
+        setup.checker = [](std::stop_token) {
             CheckResult result;
             result.catalog =
                 Catalog{1,

@@ -52,7 +52,7 @@ struct FakeSetup {
 
     kestle::app::Setup setup() {
         kestle::app::Setup setup;
-        setup.checker = [] {
+        setup.checker = [](std::stop_token) {
             CheckResult result;
             result.catalog =
                 kestle::Catalog{1,

@@ -99,7 +99,7 @@ struct WindowFixture {
         if (!gated) {
             gate->set_value();
         }
-        setup.checker = [answer, lock, opened] {
+        setup.checker = [answer, lock, opened](std::stop_token) {
             opened.wait();
             std::lock_guard guard(*lock);
             return *answer;
