@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "feeds/FeedDate.hpp"
-
 using namespace kestle;
 using namespace std::chrono;
 
@@ -154,28 +152,6 @@ TEST(Feed, ReleaseNotesPerLanguage) {
     EXPECT_EQ(other.notesFor("en"), std::nullopt);
     other.notes = {{"fr", "Notes"}};
     EXPECT_EQ(other.notesFor("it"), "Notes");
-}
-
-TEST(Feed, DatesReadOnlyInTheFixedForm) {
-    const std::pair<const char*, std::optional<sys_seconds>> cases[] = {
-        {"Tue, 03 Dec 2024 10:00:00 +0000", sys_days{2024y / 12 / 3} + 10h},
-        {"Tue, 3 Dec 2024 10:00:00 +0530", sys_days{2024y / 12 / 3} + 4h + 30min},
-        {"Wed, 31 Dec 2025 23:30:00 -0100", sys_days{2026y / 1 / 1} + 30min},
-        {"Fri, 29 Feb 2024 00:00:00 +0000", sys_days{2024y / 2 / 29}}, // day name not checked
-        {"2024-12-03", {}},
-        {"Wed, 29 Feb 2023 00:00:00 +0000", {}},
-        {"Tue, 31 Apr 2024 10:00:00 +0000", {}},
-        {"Tue, 03 Dec 2024 24:00:00 +0000", {}},
-        {"Tue, 003 Dec 2024 10:00:00 +0000", {}},
-        {"Tue, 03 Dec 2024 10:00:00 GMT", {}},
-        {"Tue, 03 Dec 2024 10:00:00 +00:00", {}},
-        {"Tue, 03 Dec 2024 10:00:00", {}},
-        {"Tue, 03 Dec 2024 10:00:00 +0000 (UTC)", {}},
-        {"Tue, 03 Dez 2024 10:00:00 +0000", {}},
-    };
-    for (const auto& [text, date] : cases) {
-        EXPECT_EQ(parseFeedDate(text), date) << text;
-    }
 }
 
 TEST(Feed, LengthOnlyAsPlainDecimal) {
