@@ -1,8 +1,8 @@
 #include "feeds/Feed.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
-#include <climits>
 #include <memory>
 #include <string>
 
@@ -10,14 +10,25 @@
 
 #include "feeds/FeedDate.hpp"
 #include "feeds/Version.hpp"
+#include "feeds/XmlMemoryBudget.hpp"
 #include "support/TextTrim.hpp"
-
-// Expat guards against entity expansion attacks (billion laughs) from 2.4.0 on.
-static_assert(XML_MAJOR_VERSION > 2 || (XML_MAJOR_VERSION == 2 && XML_MINOR_VERSION >= 4),
-              "expat 2.4 or later is needed");
 
 namespace kestle {
 namespace {
+
+// Bounds on what a feed may make the reader hold, far above anything publishers write.
+constexpr int kMaxDepth = 256;
+// Release notes kept per item, language codes included; the rest is dropped.
+constexpr size_t kMaxItemNotes = 1 << 20;
+// A version, date, address or language code longer than this is left out.
+constexpr size_t kMaxValue = 64 << 10;
+// Items past this many are dropped.
+constexpr size_t kMaxItems = 10'000;
+// Expat may hold as much as the feed's size plus this: its buffer, one chunk, names.
+constexpr size_t kParserSlack = 4 << 20;
+// Bytes handed to expat at a time, so that it copies only what it has not finished
+// instead of the whole feed.
+constexpr size_t kChunk = 512 << 10;
 
 // The element texts and enclosure attributes items are built from. Anything else in
 // an item is never read, so it is not kept.
@@ -90,6 +101,17 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
+// The longest start of text, at most limit bytes, that ends at a character boundary.
+std::string_view cutAtCharacter(std::string_view text, size_t limit) {
+    if (text.size() <= limit) {
+        return text;
+    }
+    while (limit > 0 && (static_cast<unsigned char>(text[limit]) & 0xC0) == 0x80) {
+        --limit;
+    }
+    return text.substr(0, limit);
+}
+
 // Decimal with an optional sign, digits only, within 64 bits.
 std::optional<int64_t> parseLength(std::string_view text) {
     std::string_view digits = text;
@@ -139,11 +161,11 @@ struct ParserFree {
 class FeedReader {
 public:
     std::expected<std::vector<FeedItem>, FeedError> read(std::string_view bytes) {
-        if (bytes.size() > static_cast<size_t>(INT_MAX)) {
-            return std::unexpected(FeedError::malformed);
-        }
+        // Declared first so that it outlives the parser.
+        XmlMemoryBudget memory(bytes.size() + kParserSlack);
         // Namespace processing stays off: names arrive with their prefixes, as written.
-        std::unique_ptr<XML_ParserStruct, ParserFree> parser(XML_ParserCreate(nullptr));
+        std::unique_ptr<XML_ParserStruct, ParserFree> parser(
+            XML_ParserCreate_MM(nullptr, XmlMemoryBudget::hooks(), nullptr));
         if (!parser) {
             return std::unexpected(FeedError::malformed);
         }
@@ -152,11 +174,19 @@ public:
         // parameter entities (the external DTD subset included) are not parsed either.
         XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
         XML_SetUserData(parser_, this);
+        XML_SetStartDoctypeDeclHandler(parser_, &FeedReader::onDoctype);
         XML_SetElementHandler(parser_, &FeedReader::onStart, &FeedReader::onEnd);
         XML_SetCharacterDataHandler(parser_, &FeedReader::onText);
 
-        XML_Status status =
-            XML_Parse(parser_, bytes.data(), static_cast<int>(bytes.size()), XML_TRUE);
+        XML_Status status = XML_STATUS_OK;
+        size_t offset = 0;
+        do {
+            size_t length = std::min(kChunk, bytes.size() - offset);
+            bool last = offset + length == bytes.size();
+            status = XML_Parse(parser_, bytes.data() + offset, static_cast<int>(length),
+                               last ? XML_TRUE : XML_FALSE);
+            offset += length;
+        } while (status == XML_STATUS_OK && offset < bytes.size());
         if (status != XML_STATUS_OK || failed_ || !sawChannel_) {
             return std::unexpected(FeedError::malformed);
         }
@@ -174,8 +204,18 @@ private:
         try {
             body(*reader);
         } catch (...) {
-            reader->failed_ = true;
-            XML_StopParser(reader->parser_, XML_FALSE);
+            reader->refuse();
+        }
+    }
+
+    // Feeds never declare anything: declarations of their own (an internal subset) are
+    // what entity expansion and default attributes need, so the feed is refused before
+    // any is read. A document type that only names an outside definition is harmless,
+    // as that is never loaded.
+    static void XMLCALL onDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*,
+                                  int hasInternalSubset) {
+        if (hasInternalSubset) {
+            static_cast<FeedReader*>(data)->refuse();
         }
     }
 
@@ -190,13 +230,41 @@ private:
         // reads it, so it is not collected.
         auto* reader = static_cast<FeedReader*>(data);
         if (reader->inItem_) {
-            guarded(data,
-                    [&](FeedReader& r) { r.text_.append(text, static_cast<size_t>(length)); });
+            guarded(data, [&](FeedReader& r) {
+                r.collect(std::string_view(text, static_cast<size_t>(length)));
+            });
         }
     }
 
-    void start(std::string_view name, const XML_Char** attributes) {
+    void refuse() {
+        if (!failed_) {
+            failed_ = true;
+            XML_StopParser(parser_, XML_FALSE);
+        }
+    }
+
+    // No element keeps more than an item's notes may hold, so text past that is
+    // dropped as it arrives.
+    void collect(std::string_view piece) {
+        if (textFull_) {
+            return;
+        }
+        std::string_view kept = cutAtCharacter(piece, kMaxItemNotes - text_.size());
+        textFull_ = kept.size() < piece.size();
+        text_.append(kept);
+    }
+
+    void clearText() {
         text_.clear();
+        textFull_ = false;
+    }
+
+    void start(std::string_view name, const XML_Char** attributes) {
+        if (++depth_ > kMaxDepth) {
+            refuse();
+            return;
+        }
+        clearText();
         if (name == "channel") {
             sawChannel_ = true;
         } else if (name == "item") {
@@ -208,11 +276,16 @@ private:
                 slot.present = false;
             }
             notes_.clear();
+            notesSize_ = 0;
         } else if (inItem_ && name == "description") {
             noteLanguage_.set("en");
             for (const XML_Char** a = attributes; a[0] != nullptr; a += 2) {
                 if (std::string_view(a[0]) == "xml:lang") {
-                    noteLanguage_.set(a[1]);
+                    if (std::string_view language(a[1]); language.size() <= kMaxValue) {
+                        noteLanguage_.set(language);
+                    } else {
+                        noteLanguage_.present = false;
+                    }
                 }
             }
         } else if (inItem_ && name == "enclosure") {
@@ -221,14 +294,16 @@ private:
                 slot.present = false;
             }
             for (const XML_Char** a = attributes; a[0] != nullptr; a += 2) {
-                if (int index = indexOf(kAttributeNames, a[0]); index >= 0) {
-                    enclosure_[static_cast<size_t>(index)].set(a[1]);
+                int index = indexOf(kAttributeNames, a[0]);
+                if (std::string_view value(a[1]); index >= 0 && value.size() <= kMaxValue) {
+                    enclosure_[static_cast<size_t>(index)].set(value);
                 }
             }
         }
     }
 
     void end(std::string_view name) {
+        --depth_;
         if (!inItem_) {
             return;
         }
@@ -236,15 +311,33 @@ private:
             inItem_ = false;
             addItem();
         } else if (name == "description") {
-            std::string_view value = trimmed(text_);
-            if (noteLanguage_.present && !value.empty()) {
-                notes_.insert_or_assign(noteLanguage_.value, std::string(value));
+            if (noteLanguage_.present) {
+                addNote(noteLanguage_.value, trimmed(text_));
             }
             noteLanguage_.present = false;
         } else if (int index = indexOf(kFieldNames, name); index >= 0) {
-            fields_[static_cast<size_t>(index)].set(trimmed(text_));
+            // A value too long to mean anything counts as not written.
+            if (std::string_view value = trimmed(text_); value.size() <= kMaxValue) {
+                fields_[static_cast<size_t>(index)].set(value);
+            }
         }
-        text_.clear();
+        clearText();
+    }
+
+    // Files the note under its language, cut to what the item's notes may still hold.
+    void addNote(const std::string& language, std::string_view value) {
+        size_t held = notesSize_;
+        auto existing = notes_.find(language);
+        if (existing != notes_.end()) {
+            held -= existing->first.size() + existing->second.size();
+        }
+        size_t room = kMaxItemNotes - std::min(kMaxItemNotes, held + language.size());
+        value = cutAtCharacter(value, room);
+        if (value.empty()) {
+            return;
+        }
+        notes_.insert_or_assign(language, std::string(value));
+        notesSize_ = held + language.size() + value.size();
     }
 
     // Builds the item in place at the end of the list; an item without a usable build
@@ -256,7 +349,7 @@ private:
         const Slot* build = versionField.present       ? &versionField
                             : versionAttribute.present ? &versionAttribute
                                                        : nullptr;
-        if (build == nullptr || build->value.empty()) {
+        if (build == nullptr || build->value.empty() || items_.size() == kMaxItems) {
             return;
         }
 
@@ -279,6 +372,7 @@ private:
         }
         item.notes = std::move(notes_);
         notes_.clear(); // a moved-from map holds no particular contents
+        notesSize_ = 0;
         if (enclosure_[attributeUrl].present) {
             item.download = Url::parse(enclosure_[attributeUrl].value);
         }
@@ -290,13 +384,16 @@ private:
 
     XML_Parser parser_ = nullptr;
     bool failed_ = false;
+    int depth_ = 0;
 
     std::vector<FeedItem> items_;
     bool sawChannel_ = false;
     bool inItem_ = false;
     std::string text_;
+    bool textFull_ = false;
     std::array<Slot, fieldCount> fields_;
     std::map<std::string, std::string> notes_;
+    size_t notesSize_ = 0; // bytes of codes and texts in notes_
     Slot noteLanguage_;
     std::array<Slot, attributeCount> enclosure_;
 };

@@ -16,6 +16,12 @@ enum class FeedError { malformed };
 struct Feed {
     // The items in document order. malformed when the bytes are not well-formed XML or
     // hold no "channel" element; items without a usable build are left out.
+    // Whatever the bytes, the reading stays within a small multiple of their size: a
+    // document type with declarations of its own, nesting deeper than 256 elements, or
+    // a document that needs the XML parser to hold much more than its size is malformed;
+    // an item keeps at most 1 MiB of notes (the rest is dropped), a version, date,
+    // address or language code longer than 64 KiB is left out, and items past the
+    // 10,000th are dropped.
     static std::expected<std::vector<FeedItem>, FeedError> items(std::string_view bytes);
 
     // The item with the newest build among those on no channel, with a download, that
