@@ -73,6 +73,7 @@ void openSitePage(const Configuration& config, const QString& italianPath,
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    const kestle::app::LogEscaping escaping;
     QApplication::setApplicationName(QStringLiteral("VelmarKestle"));
     QApplication::setOrganizationName(QStringLiteral("Velmar"));
     QApplication::setDesktopFileName(QStringLiteral(KESTLE_BUNDLE_ID));
