@@ -1,6 +1,7 @@
 #include "apps/AlertLedger.hpp"
 
 #include "catalog/JsonDecoding.hpp"
+#include "support/PropertyList.hpp"
 
 namespace kestle {
 
@@ -40,6 +41,9 @@ std::string AlertLedger::encoded() const {
 }
 
 std::optional<AlertLedger> AlertLedger::decode(std::string_view bytes) {
+    if (bytes.size() > PropertyList::maxBytes) {
+        return std::nullopt;
+    }
     auto document = json::parse(bytes);
     if (!document || !document->is_object()) {
         return std::nullopt;

@@ -41,7 +41,8 @@ struct AlertLedger {
 
     // The stored form: {"seenBuilds": {id: build}, "watching": [id]}.
     std::string encoded() const;
-    // Nothing when the bytes are not that form (both keys are required).
+    // Nothing when the bytes are not that form (both keys are required), or are more
+    // than the preferences that keep them can hold.
     static std::optional<AlertLedger> decode(std::string_view bytes);
 
     friend bool operator==(const AlertLedger&, const AlertLedger&) = default;

@@ -17,8 +17,9 @@ std::expected<Catalog, DecodingError> Catalog::decode(json::Value& value) {
     if (!(*apps)->is_array()) {
         return std::unexpected(DecodingError{"apps", "Expected to decode Array"});
     }
+    // No reserve: the element count is the document's word, and most elements may
+    // be left out.
     Catalog catalog{*schema, {}};
-    catalog.apps.reserve((*apps)->size());
     for (auto& element : **apps) {
         // Per-app faults stay inside the element: it is simply left out, and its
         // error with it.

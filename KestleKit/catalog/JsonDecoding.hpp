@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <expected>
 #include <optional>
@@ -38,7 +39,37 @@ optionalString(Value& object, std::string_view key, std::string_view path);
 std::expected<bool, DecodingError> optionalBool(Value& object, std::string_view key,
                                                 std::string_view path);
 
-// Parses bytes without throwing; nothing for malformed documents.
+// Deeper than any document the core reads (a catalog nests four deep), and shallow
+// enough that a hostile document is refused after a few bytes instead of being built.
+inline constexpr size_t maxDepth = 64;
+
+// The events of one document, for readers that keep only what they need. Events not
+// overridden are accepted and ignored; returning false from any of them stops the read.
+class Events : public nlohmann::json_sax<Value> {
+public:
+    bool null() override { return true; }
+    bool boolean(bool) override { return true; }
+    bool number_integer(number_integer_t) override { return true; }
+    bool number_unsigned(number_unsigned_t) override { return true; }
+    bool number_float(number_float_t, const string_t&) override { return true; }
+    bool string(string_t&) override { return true; }
+    bool binary(binary_t&) override { return true; }
+    bool start_object(std::size_t) override { return true; }
+    bool key(string_t&) override { return true; }
+    bool end_object() override { return true; }
+    bool start_array(std::size_t) override { return true; }
+    bool end_array() override { return true; }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::json::exception&) final {
+        return false;
+    }
+};
+
+// Every JSON document the core reads goes through here. Feeds the events of bytes to
+// events, refusing the document the moment it nests deeper than maxDepth. False when
+// the bytes are not one well-formed document, nest too deep, or events stopped the read.
+bool read(std::string_view bytes, Events& events);
+
+// The whole document as a tree, through read; nothing when read refuses it.
 std::optional<Value> parse(std::string_view bytes);
 
 std::string joinPath(std::string_view path, std::string_view key);

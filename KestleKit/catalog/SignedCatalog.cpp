@@ -21,12 +21,12 @@ struct EnvelopeMembers {
 // document is read here in one pass, without building a tree: the catalog's
 // base64 text is most of the bytes, and a general JSON parser copies it a
 // character at a time. Anything else (escapes, other types, non-ASCII) is left to
-// the general parser, which gives the same answer for this subset.
+// the general reader below, which gives the same answer for this subset.
 class FlatEnvelopeScanner {
 public:
     explicit FlatEnvelopeScanner(std::string_view text) : text_(text) {}
 
-    // Nothing when the text is outside the subset; the caller then parses it fully.
+    // Nothing when the text is outside the subset; the caller then reads it in full.
     std::optional<EnvelopeMembers> scan() {
         EnvelopeMembers members;
         skipSpace();
@@ -107,6 +107,76 @@ private:
     size_t at_ = 0;
 };
 
+// Any other envelope is read as a stream of events that keeps the two top-level
+// members and nothing else, so what surrounds them costs nothing however it is built.
+class EnvelopeReader final : public json::Events {
+public:
+    // The members, when the document is an object; a member that is not a string
+    // (null included) counts as missing.
+    std::optional<EnvelopeMembers> members() const {
+        if (!isObject_) {
+            return std::nullopt;
+        }
+        EnvelopeMembers out;
+        if (catalog_) {
+            out.catalog = *catalog_;
+        }
+        if (signature_) {
+            out.signature = *signature_;
+        }
+        return out;
+    }
+
+    bool null() override { return other(); }
+    bool boolean(bool) override { return other(); }
+    bool number_integer(number_integer_t) override { return other(); }
+    bool number_unsigned(number_unsigned_t) override { return other(); }
+    bool number_float(number_float_t, const string_t&) override { return other(); }
+    bool string(string_t& value) override {
+        // A repeated member replaces the earlier one, as in a tree.
+        if (depth_ == 1 && member_ != nullptr) {
+            *member_ = std::move(value);
+        }
+        return true;
+    }
+    bool start_object(std::size_t) override {
+        isObject_ = isObject_ || depth_ == 0;
+        return open();
+    }
+    bool key(string_t& value) override {
+        if (depth_ == 1) {
+            member_ = value == "catalog" ? &catalog_ : value == "signature" ? &signature_ : nullptr;
+        }
+        return true;
+    }
+    bool end_object() override { return close(); }
+    bool start_array(std::size_t) override { return open(); }
+    bool end_array() override { return close(); }
+
+private:
+    bool other() {
+        if (depth_ == 1 && member_ != nullptr) {
+            member_->reset();
+        }
+        return true;
+    }
+    bool open() {
+        other();
+        ++depth_;
+        return true;
+    }
+    bool close() {
+        --depth_;
+        return true;
+    }
+
+    size_t depth_ = 0;
+    bool isObject_ = false;
+    std::optional<std::string>* member_ = nullptr;
+    std::optional<std::string> catalog_;
+    std::optional<std::string> signature_;
+};
+
 } // namespace
 
 std::string describe(const CatalogError& error) {
@@ -125,22 +195,16 @@ std::string describe(const CatalogError& error) {
 
 std::expected<Catalog, CatalogError> SignedCatalog::open(std::string_view envelope,
                                                          const UpdateSignature& key) {
-    std::string catalogCopy;
-    std::string signatureCopy;
+    EnvelopeReader reader;
     auto members = FlatEnvelopeScanner(envelope).scan();
     if (!members) {
-        auto document = json::parse(envelope);
-        if (!document || !document->is_object()) {
+        if (!json::read(envelope, reader)) {
             return std::unexpected(CatalogError::malformedEnvelope());
         }
-        auto catalog = json::requiredString(*document, "catalog", "");
-        auto signature = json::requiredString(*document, "signature", "");
-        if (!catalog || !signature) {
+        members = reader.members();
+        if (!members) {
             return std::unexpected(CatalogError::malformedEnvelope());
         }
-        catalogCopy = std::move(*catalog);
-        signatureCopy = std::move(*signature);
-        members = EnvelopeMembers{catalogCopy, signatureCopy};
     }
     if (!members->catalog || !members->signature) {
         return std::unexpected(CatalogError::malformedEnvelope());

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/PropertyList.hpp"
+
 using namespace kestle;
 
 namespace {
@@ -106,6 +108,34 @@ TEST(AlertLedger, StoredFormRoundTripsAndRejectsOtherShapes) {
         EXPECT_FALSE(AlertLedger::decode(text).has_value()) << text;
     }
     EXPECT_TRUE(AlertLedger::decode(R"({"seenBuilds":{},"watching":[],"extra":1})").has_value());
+}
+
+// The stored value comes back from a preferences file anyone can edit.
+TEST(AlertLedger, StoredFormIsBoundedBeforeItIsRead) {
+    auto withExtra = [](const std::string& extra) {
+        return R"({"seenBuilds":{"a":"101"},"watching":["soon"],"extra":)" + extra + "}";
+    };
+    auto nested = [](size_t depth) { return std::string(depth, '[') + std::string(depth, ']'); };
+    struct Case {
+        const char* fault;
+        std::string stored;
+        bool reads;
+    };
+    const Case cases[] = {
+        // The ledger's own object is the first of 64 levels.
+        {"nesting at the limit refused", withExtra(nested(63)), true},
+        {"nesting past the limit read", withExtra(nested(64)), false},
+        {"value larger than preferences hold read",
+         withExtra('"' + std::string(PropertyList::maxBytes, 'x') + '"'), false},
+    };
+    for (const auto& c : cases) {
+        auto decoded = AlertLedger::decode(c.stored);
+        ASSERT_EQ(decoded.has_value(), c.reads) << c.fault;
+        if (decoded) {
+            EXPECT_EQ(decoded->seenBuilds.at("a"), "101") << c.fault;
+            EXPECT_TRUE(decoded->isWatching("soon")) << c.fault;
+        }
+    }
 }
 
 } // namespace

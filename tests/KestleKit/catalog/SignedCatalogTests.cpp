@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -163,6 +164,69 @@ TEST(SignedCatalog, ReadsUnusualEnvelopesLikePlainOnes) {
         auto result = open(envelope);
         ASSERT_FALSE(result.has_value());
         EXPECT_EQ(result.error(), CatalogError::malformedEnvelope());
+    }
+}
+
+// Arrays nested depth deep.
+std::string nested(size_t depth) {
+    return std::string(depth, '[') + std::string(depth, ']');
+}
+
+long peakKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Nesting is refused before anything is built for it, so a hostile envelope costs
+// little more than its own bytes, verified or not.
+TEST(SignedCatalog, RefusesNestingDeeperThanTheFormatNeeds) {
+    const std::string catalog = Base64::encode(kCatalog);
+    const std::string signature = signing().sign(kCatalog);
+    auto withNote = [&](const std::string& note) {
+        return R"({"catalog":")" + catalog + R"(","signature":")" + signature + R"(","note":)" +
+               note + "}";
+    };
+    auto catalogWith = [](const std::string& extra) {
+        return signing().envelope(R"({"schema":1,"apps":[],"x":)" + extra + "}");
+    };
+    // The envelope's own object is the first level; 64 levels in all still read.
+    struct Case {
+        const char* fault;
+        std::string envelope;
+        std::optional<CatalogError> expected; // nothing: opens
+    };
+    const Case cases[] = {
+        {"32 MiB of [ built before it is refused", std::string(32 << 20, '['),
+         CatalogError::malformedEnvelope()},
+        {"32 MiB of nested objects built before refused",
+         [] {
+             std::string deep;
+             while (deep.size() < (32 << 20)) {
+                 deep += R"({"a":)";
+             }
+             return deep;
+         }(),
+         CatalogError::malformedEnvelope()},
+        {"too deep an ignored envelope member accepted", withNote(nested(64)),
+         CatalogError::malformedEnvelope()},
+        {"envelope at the nesting limit refused", withNote(nested(63)), std::nullopt},
+        {"too deep an ignored catalog member accepted", catalogWith(nested(64)),
+         CatalogError::malformedCatalog()},
+        {"catalog at the nesting limit refused", catalogWith(nested(63)), std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const long before = peakKiB();
+        auto result = open(c.envelope);
+        const long grownKiB = peakKiB() - before;
+        if (c.expected) {
+            ASSERT_FALSE(result.has_value()) << c.fault;
+            EXPECT_EQ(result.error(), *c.expected) << c.fault;
+        } else {
+            EXPECT_TRUE(result.has_value()) << c.fault;
+        }
+        // ru_maxrss only grows, so this can miss a fault but never invent one.
+        EXPECT_LT(grownKiB, long(4 * c.envelope.size() / 1024) + 64 * 1024) << c.fault;
     }
 }
 

@@ -102,6 +102,10 @@ TEST_F(CheckerTest, FallsBackToTheCachedCatalog) {
          CheckFailure::invalid()},
         {"newer schema accepted", signedCatalog(Json::array(), 2), CheckFailure::invalid()},
         {"garbage accepted", std::string("<html>"), CheckFailure::invalid()},
+        {"catalog nested past the limit accepted",
+         TestSigning::shared().envelope(R"({"schema":1,"apps":[],"x":)" + std::string(64, '[') +
+                                        std::string(64, ']') + "}"),
+         CheckFailure::invalid()},
     };
     for (const auto& c : cases) {
         source->catalogAnswer = c.answer;
@@ -132,6 +136,11 @@ TEST_F(CheckerTest, NoUsableCatalogMeansNoFeedRequests) {
     TempFolder::writeText(folder / "cache/catalog.json",
                           signedCatalog(Json::array()).substr(0, 30));
     EXPECT_FALSE(check().catalog.has_value());
+    TempFolder::writeText(folder / "cache/catalog.json",
+                          TestSigning::shared().envelope(R"({"schema":1,"apps":[],"x":)" +
+                                                         std::string(64, '[') +
+                                                         std::string(64, ']') + "}"));
+    EXPECT_FALSE(check().catalog.has_value()) << "cached catalog nested past the limit used";
 }
 
 TEST_F(CheckerTest, FeedFailuresFallBackToCachedFeeds) {
