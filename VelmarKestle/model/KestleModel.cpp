@@ -15,25 +15,31 @@ namespace kestle::app {
 namespace {
 
 // Runs work on a worker thread and then apply with its result on the main thread,
-// unless the model is gone by then.
+// unless the model is gone by then. Work that throws (out of memory on a hostile size,
+// a fake that fails) gives fallback instead of ending the process.
 template <typename Result>
 void offMainThread(KestleModel* model, std::function<Result()> work,
-                   std::function<void(Result)> apply) {
+                   std::function<void(Result)> apply, Result fallback) {
     QPointer<KestleModel> guard(model);
-    QThreadPool::globalInstance()->start(
-        [guard, work = std::move(work), apply = std::move(apply)]() mutable {
-            auto result = std::make_shared<Result>(work());
-            // Posted to the application object, which outlives the model; the guard is read
-            // on the main thread only.
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [guard, result, apply = std::move(apply)] {
-                    if (guard) {
-                        apply(std::move(*result));
-                    }
-                },
-                Qt::QueuedConnection);
-        });
+    QThreadPool::globalInstance()->start([guard, work = std::move(work), apply = std::move(apply),
+                                          fallback = std::move(fallback)]() mutable {
+        std::shared_ptr<Result> result;
+        try {
+            result = std::make_shared<Result>(work());
+        } catch (...) {
+            result = std::make_shared<Result>(std::move(fallback));
+        }
+        // Posted to the application object, which outlives the model; the guard is read
+        // on the main thread only.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [guard, result, apply = std::move(apply)] {
+                if (guard) {
+                    apply(std::move(*result));
+                }
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 const char* statusName(AppEntry::Status status) {
@@ -137,10 +143,12 @@ void KestleModel::check(CheckReason reason, std::function<void()> done) {
         }
         return check(stop);
     };
-    offMainThread<CheckResult>(this, std::move(checker),
-                               [this, reason, done = std::move(done)](CheckResult result) {
-                                   applyResult(reason, std::move(result), done);
-                               });
+    offMainThread<CheckResult>(
+        this, std::move(checker),
+        [this, reason, done = std::move(done)](CheckResult result) {
+            applyResult(reason, std::move(result), done);
+        },
+        CheckResult{std::nullopt, CheckFailure::invalid(), {}, {}});
 }
 
 void KestleModel::applyResult(CheckReason reason, CheckResult result, std::function<void()> done) {
@@ -212,7 +220,9 @@ void KestleModel::refreshInstalled(std::function<void()> done) {
             }
             queue_->forgetEnded(entries_);
             callIfSet(done);
-        });
+        },
+        // A scan that fails changes nothing rather than showing every app as missing.
+        installed_);
 }
 
 void KestleModel::setEntries(std::vector<AppEntry> entries) {

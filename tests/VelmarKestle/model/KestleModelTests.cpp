@@ -215,6 +215,43 @@ TEST(KestleModel, AModelThatGoesAwayStopsItsRunningCheck) {
     QCoreApplication::processEvents(); // the late result finds no model
 }
 
+TEST(KestleModel, WorkThatThrowsEndsTheCheckInsteadOfTheProcess) {
+    Fakes fakes;
+    kestle::app::Setup setup = fakes.setup();
+    auto checkThrows = std::make_shared<std::atomic<bool>>(true);
+    auto scanThrows = std::make_shared<std::atomic<bool>>(false);
+    auto check = setup.checker;
+    setup.checker = [checkThrows, check](std::stop_token stop) {
+        if (*checkThrows) {
+            throw std::bad_alloc();
+        }
+        return check(stop);
+    };
+    auto scan = setup.scanInstalled;
+    setup.scanInstalled = [scanThrows, scan](const std::set<std::string>& ids) {
+        if (*scanThrows) {
+            throw std::runtime_error("scan failed");
+        }
+        return scan(ids);
+    };
+    KestleModel model(std::move(setup));
+
+    ASSERT_TRUE(runCheck(model, CheckReason::user));
+    EXPECT_FALSE(model.isChecking());
+    ASSERT_TRUE(model.result());
+    EXPECT_EQ(model.result()->catalogFailure, CheckFailure::invalid()) << "a checker that throws";
+
+    *checkThrows = false;
+    ASSERT_TRUE(runCheck(model, CheckReason::user));
+    const auto installed = model.installed();
+    ASSERT_FALSE(installed.empty());
+
+    *scanThrows = true;
+    ASSERT_TRUE(runCheck(model, CheckReason::user));
+    EXPECT_TRUE(model.result()->catalog);
+    EXPECT_EQ(model.installed(), installed) << "a scan that throws emptied the list";
+}
+
 TEST(KestleModel, WindowAppearanceChecksAtMostOncePerMinute) {
     Fakes fakes;
     KestleModel model(fakes.setup());
