@@ -1,7 +1,5 @@
 #include "check/Checker.hpp"
 
-#include <mutex>
-#include <thread>
 #include <variant>
 #include <vector>
 
@@ -20,13 +18,12 @@ Checker::Checker(std::shared_ptr<const KestleSource> source, UpdateSignature key
     : source_(std::move(source)), key_(key), cache_(std::move(cache)), system_(std::move(system)),
       architecture_(std::move(architecture)) {}
 
-Checker::FeedOutcome Checker::fetchFeed(const std::string& id, const Url& url,
-                                        std::stop_token stop) const {
+Checker::FeedOutcome Checker::readFeed(const std::string& id,
+                                       std::expected<std::string, CheckFailure> bytes) const {
+    if (!bytes) {
+        return {id, bytes.error()};
+    }
     try {
-        auto bytes = source_->feed(url, std::move(stop));
-        if (!bytes) {
-            return {id, bytes.error()};
-        }
         auto items = Feed::items(*bytes);
         if (!items) {
             // Bad bytes never replace a good cached copy.
@@ -37,7 +34,7 @@ Checker::FeedOutcome Checker::fetchFeed(const std::string& id, const Url& url,
         }
         return {id, std::move(*items)};
     } catch (...) {
-        // A source that throws, or bytes too big to hold, are as unusable as bad bytes.
+        // Bytes too big to hold are as unusable as bad bytes.
         return {id, CheckFailure::invalid()};
     }
 }
@@ -77,32 +74,27 @@ CheckResult Checker::check(std::stop_token stop) const {
         }
     }
 
-    // Every released app's feed at once, each on its own thread and connection.
-    std::mutex finishedLock;
-    std::vector<FeedOutcome> finished; // in the order the fetches end
-    auto run = [&finishedLock, &finished, this](const std::string& id, const Url& url,
-                                                std::stop_token token) {
-        FeedOutcome outcome = fetchFeed(id, url, std::move(token));
-        std::lock_guard lock(finishedLock);
-        try {
-            finished.push_back(std::move(outcome));
-        } catch (...) {
-            // Out of memory: the feed is simply missing from the result.
+    // Every released app's feed at once; the source decides how many run together.
+    std::vector<const CatalogApp*> released;
+    std::vector<Url> urls;
+    for (const auto& app : result.catalog->apps) {
+        if (app.status == CatalogApp::Status::released && app.feed) {
+            released.push_back(&app);
+            urls.push_back(*app.feed);
         }
-    };
-    {
-        std::vector<std::jthread> workers;
-        for (const auto& app : result.catalog->apps) {
-            if (app.status != CatalogApp::Status::released || !app.feed) {
-                continue;
-            }
-            try {
-                workers.emplace_back(run, std::cref(app.id), std::cref(*app.feed), stop);
-            } catch (...) {
-                run(app.id, *app.feed, stop); // out of threads: fetch this one here
-            }
-        }
-    } // joins
+    }
+    std::vector<std::expected<std::string, CheckFailure>> answers;
+    try {
+        answers = source_->feeds(urls, stop);
+    } catch (...) {
+        // A source that throws has given nothing usable.
+    }
+    answers.resize(urls.size(), std::unexpected(CheckFailure::invalid()));
+    std::vector<FeedOutcome> finished;
+    finished.reserve(released.size());
+    for (size_t i = 0; i < released.size(); ++i) {
+        finished.push_back(readFeed(released[i]->id, std::move(answers[i])));
+    }
 
     for (auto& outcome : finished) {
         std::vector<FeedItem>* items = std::get_if<std::vector<FeedItem>>(&outcome.result);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <expected>
 #include <memory>
 #include <optional>
 #include <stop_token>
@@ -26,7 +27,9 @@ public:
 
 private:
     struct FeedOutcome;
-    FeedOutcome fetchFeed(const std::string& id, const Url& url, std::stop_token stop) const;
+    // The items of fetched bytes, cached when they read; the failure otherwise.
+    FeedOutcome readFeed(const std::string& id,
+                         std::expected<std::string, CheckFailure> bytes) const;
 
     std::shared_ptr<const KestleSource> source_;
     UpdateSignature key_;

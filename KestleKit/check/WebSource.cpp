@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,7 +13,6 @@
 
 #include "support/AtomicFile.hpp"
 #include "support/CurlHandle.hpp"
-#include "support/CurlMulti.hpp"
 
 namespace kestle {
 namespace {
@@ -21,14 +21,28 @@ struct ListDeleter {
     void operator()(curl_slist* l) const { curl_slist_free_all(l); }
 };
 
-// The longest a transfer sleeps in curl_multi_poll; a stop request wakes it sooner.
+struct MultiDeleter {
+    void operator()(CURLM* m) const { curl_multi_cleanup(m); }
+};
+
+// The longest the transfers sleep in curl_multi_poll; a stop request wakes them sooner.
 constexpr int kPollMs = 1000;
+// Connections to one host at a time; the others wait for one of these to be free, and
+// reuse it. HTTP/2 carries many requests on each.
+constexpr long kConnectionsPerHost = 8;
+constexpr long kConnectionsInAll = 32;
 
 // What one transfer's callbacks share with the code that started it.
 struct Transfer {
-    CurlHandle* curl = nullptr;
+    Transfer(const std::string& url, std::chrono::milliseconds timeout) : curl(url, timeout) {}
+
+    CurlHandle curl;
+    size_t index = 0;
     size_t maxBodyBytes = 0;
     std::string body;
+    // Set once a connection is there: until then a transfer may wait its turn for one,
+    // and only the connect time-out applies.
+    bool started = false;
     // The first reason a callback stopped the transfer; curl then only reports the abort.
     std::optional<CheckFailure> failure;
 
@@ -38,14 +52,27 @@ struct Transfer {
         }
         return 0;
     }
+
+    std::expected<std::string, CheckFailure> answer(CURLcode result) {
+        if (failure) {
+            return std::unexpected(*failure);
+        }
+        if (result != CURLE_OK) {
+            return std::unexpected(CheckFailure::offline());
+        }
+        if (long code = curl.responseCode(); code != 200) {
+            return std::unexpected(CheckFailure::server(static_cast<int>(code)));
+        }
+        return std::move(body);
+    }
 };
 
 size_t onBody(char* data, size_t size, size_t count, void* user) {
     auto& t = *static_cast<Transfer*>(user);
     size_t n = size * count;
-    t.curl->touch();
+    t.curl.touch();
     // The status is known once the body starts; an error page is not worth reading.
-    long code = t.curl->responseCode();
+    long code = t.curl.responseCode();
     if (code != 200) {
         return t.stop(CheckFailure::server(static_cast<int>(code)));
     }
@@ -60,11 +87,18 @@ size_t onBody(char* data, size_t size, size_t count, void* user) {
     return n;
 }
 
+int onStart(void* user, char*, char*, int, int) {
+    auto& t = *static_cast<Transfer*>(user);
+    t.started = true;
+    t.curl.touch();
+    return CURL_PREREQFUNC_OK;
+}
+
 // Keeps to the configured time-out however short, and also covers a server that never
 // starts answering.
 int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     auto& t = *static_cast<Transfer*>(user);
-    if (t.curl->idleTooLong()) {
+    if (t.started && t.curl.idleTooLong()) {
         t.stop(CheckFailure::offline());
         return 1;
     }
@@ -79,32 +113,40 @@ WebSource::WebSource(Url catalogURL, Options options)
     : catalogURL_(std::move(catalogURL)), options_(std::move(options)) {}
 
 std::expected<std::string, CheckFailure> WebSource::catalog(std::stop_token stop) const {
-    return fetch(catalogURL_, std::move(stop));
+    return std::move(fetch({catalogURL_}, std::move(stop)).front());
 }
 
 std::expected<std::string, CheckFailure> WebSource::feed(const Url& url,
                                                          std::stop_token stop) const {
-    return fetch(url, std::move(stop));
+    return std::move(fetch({url}, std::move(stop)).front());
 }
 
-std::expected<std::string, CheckFailure> WebSource::fetch(const Url& url,
-                                                          std::stop_token stop) const {
-    if (stop.stop_requested()) {
-        return std::unexpected(CheckFailure::offline());
-    }
-    try {
-        if (url.isFile()) {
-            return readFile(url);
+std::vector<std::expected<std::string, CheckFailure>> WebSource::feeds(const std::vector<Url>& urls,
+                                                                       std::stop_token stop) const {
+    return fetch(urls, std::move(stop));
+}
+
+std::vector<std::expected<std::string, CheckFailure>> WebSource::fetch(const std::vector<Url>& urls,
+                                                                       std::stop_token stop) const {
+    std::vector<std::expected<std::string, CheckFailure>> answers(
+        urls.size(), std::unexpected(CheckFailure::offline()));
+    std::vector<size_t> remote;
+    for (size_t i = 0; i < urls.size() && !stop.stop_requested(); ++i) {
+        if (urls[i].isFile()) {
+            answers[i] = readFile(urls[i]);
+        } else if (urls[i].isRemote()) {
+            // No guessed scheme: "host/feed.xml" is not quietly fetched over http.
+            remote.push_back(i);
         }
-        // No guessed scheme: "host/feed.xml" is not quietly fetched over http.
-        if (!url.isRemote()) {
-            return std::unexpected(CheckFailure::offline());
-        }
-        return download(url, std::move(stop));
-    } catch (...) {
-        // Only allocation can throw here; a body that cannot be held is unusable.
-        return std::unexpected(CheckFailure::invalid());
     }
+    if (!remote.empty() && !stop.stop_requested()) {
+        try {
+            download(urls, remote, answers, stop);
+        } catch (...) {
+            // Only allocation can throw here: what did not arrive stays offline.
+        }
+    }
+    return answers;
 }
 
 std::expected<std::string, CheckFailure> WebSource::readFile(const Url& url) const {
@@ -113,84 +155,111 @@ std::expected<std::string, CheckFailure> WebSource::readFile(const Url& url) con
     if (path.empty() || path.find('\0') != std::string::npos) {
         return invalid;
     }
-    auto bytes = AtomicFile::read(path, options_.maxBodyBytes);
-    if (!bytes) {
+    try {
+        auto bytes = AtomicFile::read(path, options_.maxBodyBytes);
+        if (!bytes) {
+            return invalid;
+        }
+        return std::move(*bytes);
+    } catch (...) {
         return invalid;
     }
-    return std::move(*bytes);
 }
 
-std::expected<std::string, CheckFailure> WebSource::download(const Url& url,
-                                                             std::stop_token stop) const {
+void WebSource::download(const std::vector<Url>& urls, const std::vector<size_t>& indices,
+                         std::vector<std::expected<std::string, CheckFailure>>& answers,
+                         std::stop_token stop) const {
     if (!CurlHandle::libraryReady()) {
-        return std::unexpected(CheckFailure::offline());
+        return;
     }
-    CurlHandle curl(url.str(), options_.timeout);
-    if (!curl) {
-        return std::unexpected(CheckFailure::invalid());
+    std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    if (!multi) {
+        return;
     }
-    CURL* h = curl.get();
-
-    Transfer transfer;
-    transfer.curl = &curl;
-    transfer.maxBodyBytes = options_.maxBodyBytes;
+    CURLM* m = multi.get();
+    curl_multi_setopt(m, CURLMOPT_MAX_HOST_CONNECTIONS, kConnectionsPerHost);
+    curl_multi_setopt(m, CURLMOPT_MAX_TOTAL_CONNECTIONS, kConnectionsInAll);
+    curl_multi_setopt(m, CURLMOPT_PIPELINING, CURLPIPE_MULTIPLEX);
 
     std::unique_ptr<curl_slist, ListDeleter> headers;
     if (!options_.acceptLanguage.empty()) {
         std::string line = "Accept-Language: " + options_.acceptLanguage;
         headers.reset(curl_slist_append(nullptr, line.c_str()));
         if (!headers) {
-            return std::unexpected(CheckFailure::invalid());
+            return;
         }
     }
+    const auto deadline =
+        static_cast<long>(std::max<std::chrono::milliseconds::rep>(1, options_.deadline.count()));
 
-    // Catalogs and feeds are read where they are: redirects are not followed.
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
-    if (!options_.userAgent.empty()) {
-        curl_easy_setopt(h, CURLOPT_USERAGENT, options_.userAgent.c_str());
-    }
-    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
-    // Whatever encodings this libcurl decodes; the size cap applies to the decoded bytes.
-    curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &onBody);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &onProgress);
-    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
-    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(
-        h, CURLOPT_TIMEOUT_MS,
-        static_cast<long>(std::max<std::chrono::milliseconds::rep>(1, options_.deadline.count())));
+    // Declared after the multi handle, so every easy handle leaves it before it goes.
+    std::vector<std::unique_ptr<Transfer>> transfers;
+    transfers.reserve(indices.size());
+    struct Detach {
+        CURLM* multi;
+        std::vector<std::unique_ptr<Transfer>>& transfers;
+        ~Detach() {
+            for (auto& t : transfers) {
+                curl_multi_remove_handle(multi, t->curl.get());
+            }
+        }
+    } detach{m, transfers};
 
-    CurlMulti driver(h);
-    if (!driver.ready()) {
-        return std::unexpected(CheckFailure::offline());
-    }
-    std::optional<CURLcode> result;
-    {
-        // Declared after the driver: it must stop waking it before it goes away.
-        std::stop_callback wake(stop, [&driver] { driver.wake(); });
-        curl.touch();
-        result = driver.perform(
-            [&] {
-                if (stop.stop_requested()) {
-                    transfer.stop(CheckFailure::offline());
-                }
-                return transfer.failure.has_value();
-            },
-            kPollMs);
+    for (size_t index : indices) {
+        auto transfer = std::make_unique<Transfer>(urls[index].str(), options_.timeout);
+        if (!transfer->curl) {
+            answers[index] = std::unexpected(CheckFailure::invalid());
+            continue;
+        }
+        transfer->index = index;
+        transfer->maxBodyBytes = options_.maxBodyBytes;
+        CURL* h = transfer->curl.get();
+        // Catalogs and feeds are read where they are: redirects are not followed.
+        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+        if (!options_.userAgent.empty()) {
+            curl_easy_setopt(h, CURLOPT_USERAGENT, options_.userAgent.c_str());
+        }
+        curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+        // Whatever encodings this libcurl decodes; the size cap applies to the decoded bytes.
+        curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
+        curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &onBody);
+        curl_easy_setopt(h, CURLOPT_WRITEDATA, transfer.get());
+        curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, &onStart);
+        curl_easy_setopt(h, CURLOPT_PREREQDATA, transfer.get());
+        curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &onProgress);
+        curl_easy_setopt(h, CURLOPT_XFERINFODATA, transfer.get());
+        curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+        // The whole fetch, the wait for a free connection included.
+        curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, deadline);
+        curl_easy_setopt(h, CURLOPT_PRIVATE, transfer.get());
+        if (curl_multi_add_handle(m, h) != CURLM_OK) {
+            continue;
+        }
+        transfers.push_back(std::move(transfer));
     }
 
-    if (transfer.failure) {
-        return std::unexpected(*transfer.failure);
+    std::stop_callback wake(stop, [m] { curl_multi_wakeup(m); });
+    int running = static_cast<int>(transfers.size());
+    while (running > 0) {
+        if (curl_multi_perform(m, &running) != CURLM_OK) {
+            break;
+        }
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(m, &queued)) {
+            if (message->msg != CURLMSG_DONE) {
+                continue;
+            }
+            Transfer* done = nullptr;
+            curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &done);
+            if (done) {
+                answers[done->index] = done->answer(message->data.result);
+            }
+        }
+        if (running == 0 || stop.stop_requested() ||
+            curl_multi_poll(m, nullptr, 0, kPollMs, nullptr) != CURLM_OK) {
+            break;
+        }
     }
-    if (!result || *result != CURLE_OK) {
-        return std::unexpected(CheckFailure::offline());
-    }
-    long code = curl.responseCode();
-    if (code != 200) {
-        return std::unexpected(CheckFailure::server(static_cast<int>(code)));
-    }
-    return std::move(transfer.body);
 }
 
 } // namespace kestle

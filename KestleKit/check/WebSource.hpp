@@ -5,6 +5,7 @@
 #include <expected>
 #include <stop_token>
 #include <string>
+#include <vector>
 
 #include "check/CheckFailure.hpp"
 #include "check/KestleSource.hpp"
@@ -15,8 +16,10 @@ namespace kestle {
 // The production source: http(s) over libcurl, file: URLs read from disk; a URL of any
 // other scheme, or none, is never fetched (offline).
 //
-// Every call makes its own transfer, so one value serves any number of threads.
-// Nothing is kept between calls: no cookies, no cache, no connection reuse.
+// Every call makes its own transfers, so one value serves any number of threads. The
+// feeds of one call share at most eight connections per host, reused from one fetch to
+// the next and multiplexed where the server speaks HTTP/2; nothing is kept between
+// calls: no cookies, no cache, no connections.
 class WebSource final : public KestleSource {
 public:
     struct Options {
@@ -42,11 +45,17 @@ public:
     std::expected<std::string, CheckFailure> catalog(std::stop_token stop = {}) const override;
     std::expected<std::string, CheckFailure> feed(const Url& url,
                                                   std::stop_token stop = {}) const override;
+    std::vector<std::expected<std::string, CheckFailure>>
+    feeds(const std::vector<Url>& urls, std::stop_token stop = {}) const override;
 
 private:
-    std::expected<std::string, CheckFailure> fetch(const Url& url, std::stop_token stop) const;
+    std::vector<std::expected<std::string, CheckFailure>> fetch(const std::vector<Url>& urls,
+                                                                std::stop_token stop) const;
     std::expected<std::string, CheckFailure> readFile(const Url& url) const;
-    std::expected<std::string, CheckFailure> download(const Url& url, std::stop_token stop) const;
+    // The http(s) URLs at indices, all on one multi handle; each answer lands at its index.
+    void download(const std::vector<Url>& urls, const std::vector<size_t>& indices,
+                  std::vector<std::expected<std::string, CheckFailure>>& answers,
+                  std::stop_token stop) const;
 
     Url catalogURL_;
     Options options_;

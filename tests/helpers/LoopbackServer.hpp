@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -36,11 +37,12 @@ class LoopbackServer {
 public:
     using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
 
-    LoopbackServer() {
+    // Any address of 127.0.0.0/8 is this machine: a second one stands for another host.
+    explicit LoopbackServer(std::string host = "127.0.0.1") : host_(std::move(host)) {
         // A proxy from the environment would carry loopback requests off the machine.
         static const bool direct = [] {
-            ::setenv("no_proxy", "127.0.0.1,localhost", 1);
-            ::setenv("NO_PROXY", "127.0.0.1,localhost", 1);
+            ::setenv("no_proxy", "127.0.0.0/8,localhost", 1);
+            ::setenv("NO_PROXY", "127.0.0.0/8,localhost", 1);
             return true;
         }();
         (void)direct;
@@ -48,12 +50,14 @@ public:
         server_.new_task_queue = [] { return new httplib::ThreadPool(64); };
         // An idle kept-alive connection would otherwise hold a worker for 5 s at stop.
         server_.set_keep_alive_timeout(1);
+        // As many requests per connection as a real server allows, so reuse shows.
+        server_.set_keep_alive_max_count(100);
         server_.Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
             dispatch(req, res);
         });
-        port_ = server_.bind_to_any_port("127.0.0.1");
+        port_ = server_.bind_to_any_port(host_);
         if (port_ <= 0 || !server_.widenBacklog()) {
-            throw std::runtime_error("LoopbackServer: cannot bind 127.0.0.1");
+            throw std::runtime_error("LoopbackServer: cannot bind " + host_);
         }
         thread_ = std::thread([this] { server_.listen_after_bind(); });
         // stop() is a no-op until the accept loop runs, so wait for it.
@@ -74,7 +78,7 @@ public:
 
     int port() const { return port_; }
     std::string url(std::string_view path) const {
-        return "http://127.0.0.1:" + std::to_string(port_) + std::string(path);
+        return "http://" + host_ + ":" + std::to_string(port_) + std::string(path);
     }
 
     // --- routes (GET; an unknown path answers 404) ---
@@ -220,6 +224,13 @@ public:
         return total;
     }
 
+    // How many client connections sent requests, and the most requests handled at once.
+    size_t connections() const {
+        std::lock_guard lock(mutex_);
+        return clients_.size();
+    }
+    int mostAtOnce() const { return mostAtOnce_.load(); }
+
     // The headers of the latest request to path.
     std::optional<httplib::Headers> lastHeaders(const std::string& path) const {
         std::lock_guard lock(mutex_);
@@ -237,9 +248,14 @@ private:
             std::lock_guard lock(mutex_);
             ++counts_[req.path];
             lastHeaders_[req.path] = req.headers;
+            clients_.insert(req.remote_port);
             if (auto it = routes_.find(req.path); it != routes_.end()) {
                 handler = it->second;
             }
+        }
+        const int now = ++atOnce_;
+        for (int most = mostAtOnce_.load();
+             now > most && !mostAtOnce_.compare_exchange_weak(most, now);) {
         }
         if (auto latency = latency_.load(); latency.count() > 0) {
             pause(latency);
@@ -249,6 +265,7 @@ private:
         } else {
             res.status = 404;
         }
+        --atOnce_;
     }
 
     // A prime length, so that a block sent at the wrong offset shows in the bytes.
@@ -292,9 +309,13 @@ private:
         bool widenBacklog() { return ::listen(svr_sock_, SOMAXCONN) == 0; }
     };
 
+    std::string host_;
     Server server_;
     std::thread thread_;
     int port_ = 0;
+    std::set<int> clients_;
+    std::atomic<int> atOnce_{0};
+    std::atomic<int> mostAtOnce_{0};
 
     mutable std::mutex mutex_;
     std::condition_variable stopped_;

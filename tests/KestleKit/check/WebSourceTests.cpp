@@ -6,6 +6,8 @@
 #include <fstream>
 #include <functional>
 #include <future>
+#include <mutex>
+#include <set>
 #include <stdexcept>
 #include <stop_token>
 #include <string>
@@ -180,6 +182,31 @@ TEST(WebSourceTests, OnlyHttpHttpsAndFileUrlsAreFetched) {
         EXPECT_EQ(outcome(WebSource(*parsed).feed(*parsed)), "offline") << text;
     }
     EXPECT_EQ(server.requestCount("/feed.xml"), 0u) << "a scheme was guessed";
+}
+
+TEST(WebSourceTests, ManyFeedsShareAFewConnectionsToTheirHost) {
+    LoopbackServer server;
+    // Long enough that the fetches overlap.
+    server.setLatency(30ms);
+    constexpr int kFeeds = 40;
+    std::vector<Url> urls;
+    for (int i = 0; i < kFeeds; ++i) {
+        const std::string path = "/feed-" + std::to_string(i) + ".xml";
+        server.serve(path, "<rss>" + std::to_string(i) + "</rss>");
+        urls.push_back(url(server.url(path)));
+    }
+    urls.push_back(url("feeds/relative.xml"));
+
+    auto answers = WebSource(url(server.url("/catalog.json"))).feeds(urls);
+    ASSERT_EQ(answers.size(), urls.size());
+    for (int i = 0; i < kFeeds; ++i) {
+        EXPECT_EQ(answers[static_cast<size_t>(i)], Result("<rss>" + std::to_string(i) + "</rss>"))
+            << "each answer in the place of its URL";
+    }
+    EXPECT_EQ(outcome(answers.back()), "offline");
+    EXPECT_LE(server.mostAtOnce(), 8) << "one connection per feed";
+    EXPECT_GT(server.mostAtOnce(), 1) << "the feeds were fetched one after another";
+    EXPECT_LE(server.connections(), 8u) << "connections were not reused";
 }
 
 TEST(WebSourceTests, BodiesOverTheCapAreInvalid) {
