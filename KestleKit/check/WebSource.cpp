@@ -30,7 +30,7 @@ constexpr int kPollMs = 1000;
 // Connections to one host at a time; the others wait for one of these to be free, and
 // reuse it. HTTP/2 carries many requests on each.
 constexpr long kConnectionsPerHost = 8;
-constexpr long kConnectionsInAll = 32;
+constexpr long kConnectionsInAll = 64;
 
 // What one transfer's callbacks share with the code that started it.
 struct Transfer {
