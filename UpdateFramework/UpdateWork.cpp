@@ -46,6 +46,26 @@ std::unexpected<PlatformError> failure(int64_t code, std::string description,
     return std::unexpected(UpdaterError::make(code, std::move(description), std::move(underlying)));
 }
 
+// Why the staged copy is not the release the item announces, or nothing when it is.
+std::optional<std::string> checkRelease(const fs::path& copy, const AppcastItem& item,
+                                        const UpdateWork::Preparation& preparation) {
+    auto bundle = Bundle::open(copy);
+    if (!bundle || bundle->identifier() != preparation.identifier) {
+        return "The update is not " + preparation.identifier + ".";
+    }
+    const std::string build = bundle->version().value_or("");
+    if (Version::compare(build, item.item.build) != ComparisonResult::same) {
+        return "The update holds build " + build + ", not the announced " + item.item.build + ".";
+    }
+    // Read again: the installed copy may have changed since the appcast was compared.
+    auto installed = Bundle::open(preparation.installed);
+    const std::string current = installed ? installed->version().value_or("") : "";
+    if (!installed || !Version::isNewer(build, current)) {
+        return "The update's build " + build + " is not newer than the installed " + current + ".";
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::expected<std::optional<AppcastItem>, PlatformError>
@@ -207,6 +227,12 @@ std::expected<fs::path, PlatformError> UpdateWork::prepare(const AppcastItem& it
             return failure(UpdaterError::signature,
                            "The copied update's code signature was refused: " +
                                describe(checked.error()) + ".");
+        }
+        // A correctly signed image of an old release would otherwise replace a newer
+        // copy, and the same update would be offered again after every cycle.
+        if (auto refused = checkRelease(copy, item, preparation)) {
+            BundleFiles::removeTree(staging);
+            return failure(UpdaterError::validation, *refused);
         }
         return copy;
     }();

@@ -49,7 +49,8 @@ struct UpdateWork {
 
     // Checks the download's length and signature, opens the image, checks the app in it
     // (same identifier, signed by the installed app's team) and copies it into staging,
-    // a new private folder beside the installed bundle. Returns the staged bundle.
+    // a new private folder beside the installed bundle. The copy must be the announced
+    // build and newer than the installed one (validation). Returns the staged bundle.
     static std::expected<std::filesystem::path, PlatformError>
     prepare(const AppcastItem& item, const Preparation& preparation,
             const std::filesystem::path& staging);

@@ -142,17 +142,33 @@ struct Fixture {
             temp / "new/Notes.app",
             {.build = "101", .version = "1.1", .feedURL = server.url("/appcast.xml")});
         image = AppBundleMaker::image(temp / "new", temp / "new.iso");
-        server.serve("/Notes.dmg", image);
+        offer("101", image);
+    }
+
+    // An appcast whose one item announces build and length for the signed image.
+    void offer(const std::string& build, const std::string& bytes,
+               std::optional<uint64_t> length = std::nullopt) {
+        server.serve("/Notes.dmg", bytes);
         server.serve(
             "/appcast.xml",
             R"(<?xml version="1.0"?><rss xmlns:sparkle="http://example.com/s"><channel><item>)"
-            "<sparkle:version>101</sparkle:version>"
-            "<sparkle:shortVersionString>1.1</sparkle:shortVersionString>"
-            "<description>Faster.</description>"
-            R"(<enclosure url=")" +
-                server.url("/Notes.dmg") + R"(" length=")" + std::to_string(image.size()) +
-                R"(" sparkle:edSignature=")" + TestSigning::shared().sign(image) +
-                R"("/></item></channel></rss>)");
+            "<sparkle:version>" +
+                build +
+                "</sparkle:version>"
+                "<sparkle:shortVersionString>1.1</sparkle:shortVersionString>"
+                "<description>Faster.</description>"
+                R"(<enclosure url=")" +
+                server.url("/Notes.dmg") + R"(" length=")" +
+                std::to_string(length.value_or(bytes.size())) + R"(" sparkle:edSignature=")" +
+                TestSigning::shared().sign(bytes) + R"("/></item></channel></rss>)");
+    }
+
+    // Only the app beside it, nothing in the working folder.
+    void expectNoTraces() const {
+        EXPECT_TRUE(fs::is_empty(work)) << "working files left";
+        EXPECT_EQ(std::vector<fs::path>{app},
+                  std::vector<fs::path>(fs::directory_iterator(app.parent_path()), {}))
+            << "a staged copy left beside the app";
     }
     ~Fixture() {
         AppBundleMaker::killAll(temp.path());
@@ -265,6 +281,43 @@ TEST(Updater, ReleasedMidDownloadLeavesNothingBehind) {
     updater.reset();
     EXPECT_TRUE(fs::is_empty(f.work));
     EXPECT_EQ(f.build(), "100");
+}
+
+TEST(Updater, AnImageThatIsNotTheOfferedNewerReleaseChangesNothing) {
+    struct Case {
+        const char* fault;
+        std::string announced; // the item's build
+        std::string holds;     // the build in the signed image
+        std::string installed; // the installed build when the cycle starts
+    };
+    for (const Case& c : {
+             Case{"an old release installed under a new build's name", "999", "100", "100"},
+             Case{"a release other than the announced one installed", "999", "101", "100"},
+             Case{"a copy updated meanwhile rolled back", "101", "101", "200"},
+         }) {
+        SCOPED_TRACE(c.fault);
+        Fixture f;
+        AppBundleMaker::make(f.temp / "offered/Notes.app",
+                             {.build = c.holds, .version = "1.1", .feedURL = ""});
+        f.offer(c.announced, AppBundleMaker::image(f.temp / "offered", f.temp / "offered.iso"));
+        auto updater = f.updater(); // reads build 100
+        if (c.installed != "100") {
+            fs::remove_all(f.app);
+            AppBundleMaker::make(
+                f.app,
+                {.build = c.installed, .version = "2.0", .feedURL = f.server.url("/appcast.xml")});
+        }
+        const auto before = TempFolder::snapshot(f.app);
+        ASSERT_TRUE(updater->startUpdater());
+        updater->checkForUpdates();
+        ASSERT_TRUE(runUntil([&] { return f.driver.finished; }));
+        EXPECT_EQ(f.driver.finishedWith.value_or(PlatformError("none", 0)).code,
+                  UpdaterError::validation)
+            << "reported as updated";
+        EXPECT_EQ(f.build(), c.installed);
+        EXPECT_EQ(TempFolder::snapshot(f.app), before);
+        f.expectNoTraces();
+    }
 }
 
 TEST(Updater, ACanceledDownloadEndsTheCycleAsCanceled) {
