@@ -120,6 +120,13 @@ UpdateWork::download(const AppcastItem& item, const fs::path& file, const std::s
         return failure(UpdaterError::insufficientSigning,
                        "The update is not signed or has no length.");
     }
+    if (auto room = Download::checkRoom(file.parent_path(), length); !room) {
+        return failure(UpdaterError::fileCopy,
+                       "There is not enough free space for the update: it needs " +
+                           std::to_string(room.error().needed) + " bytes in " +
+                           file.parent_path().string() + ".",
+                       posixError(ENOSPC));
+    }
     Download::Options options;
     options.userAgent = userAgent;
     auto fetched =

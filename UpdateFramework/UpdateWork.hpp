@@ -31,7 +31,9 @@ struct UpdateWork {
     // channel and runs here (with or without a download); nothing when there is none.
     static std::expected<std::optional<AppcastItem>, PlatformError> newest(const Appcast& appcast);
 
-    // Downloads the item's file to file; more bytes than announced fail as validation.
+    // Downloads the item's file to file; more bytes than announced fail as validation,
+    // an announced size beyond the free space of file's folder as fileCopy, before
+    // anything is fetched.
     static std::expected<void, PlatformError>
     download(const AppcastItem& item, const std::filesystem::path& file,
              const std::string& userAgent, const std::function<void(uint64_t, uint64_t)>& progress,

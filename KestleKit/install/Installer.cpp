@@ -278,6 +278,9 @@ Installer::install(const InstallRequest& request, const Step& step, std::stop_to
 
     const fs::path downloadFile = workFolder / "download.dmg";
     const auto expectedSize = static_cast<uint64_t>(length);
+    if (auto room = Download::checkRoom(workFolder, expectedSize); !room) {
+        return std::unexpected(InstallError::download(room.error()));
+    }
     report(UpdateStep::downloading(0, expectedSize));
     auto fetched = fetch(
         request.download, downloadFile, expectedSize,

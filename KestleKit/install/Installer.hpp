@@ -146,9 +146,11 @@ struct Installer {
 
     // Downloads, verifies, attaches, checks and moves the app into request.folder.
     // The app must carry request.bundleID and request.build: a correctly signed image
-    // of another release is refused as failing its requirement. On failure the folder
-    // is left as it was, except that an app whose read-back fails stays installed.
-    // Blocks; step is called on the caller's thread; stop reaches the download only.
+    // of another release is refused as failing its requirement. A length beyond the
+    // free space of the working folder is refused (download(noRoom)) before any byte
+    // is fetched. On failure the folder is left as it was, except that an app whose
+    // read-back fails stays installed. Blocks; step is called on the caller's thread;
+    // stop reaches the download only.
     std::expected<InstallResult, InstallError>
     install(const InstallRequest& request, const Step& step, std::stop_token stop = {}) const;
 

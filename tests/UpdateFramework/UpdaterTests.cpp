@@ -320,6 +320,23 @@ TEST(Updater, AnImageThatIsNotTheOfferedNewerReleaseChangesNothing) {
     }
 }
 
+TEST(Updater, AnUpdateLargerThanTheFreeSpaceIsNotDownloaded) {
+    Fixture f;
+    f.offer("101", f.image, uint64_t{1} << 60);
+    auto updater = f.updater();
+    ASSERT_TRUE(updater->startUpdater());
+    updater->checkForUpdates();
+    ASSERT_TRUE(runUntil([&] { return f.driver.finished; }));
+    ASSERT_TRUE(f.driver.finishedWith);
+    EXPECT_EQ(f.driver.finishedWith->code, UpdaterError::fileCopy);
+    EXPECT_NE(f.driver.finishedWith->description.find("1152921504606846976 bytes"),
+              std::string::npos)
+        << f.driver.finishedWith->description;
+    EXPECT_EQ(f.server.requestCount("/Notes.dmg"), 0u);
+    EXPECT_EQ(f.build(), "100");
+    f.expectNoTraces();
+}
+
 TEST(Updater, ACanceledDownloadEndsTheCycleAsCanceled) {
     Fixture f;
     f.server.pauseMidway("/Notes.dmg", f.image, f.image.size() / 2, 20s);

@@ -216,6 +216,11 @@ TEST(Installer, HostileDownloadsAndFoldersLeaveNothingBehind) {
          .adjust = [](InstallRequest& r) { r.build.clear(); },
          .expected = InstallError::codeCheck(
              CodeCheckError::rejected(kestle::CodeCheckStatus::requirementUnsatisfied))},
+        {.fault = "an announced length beyond the free space downloaded anyway",
+         .image = good,
+         .adjust = [](InstallRequest& r) { r.length = int64_t{1} << 60; },
+         .expected = InstallError::download(DownloadError::noRoom(uint64_t{1} << 60)),
+         .downloads = false},
         {.fault = "no length downloaded anyway",
          .image = good,
          .adjust = [](InstallRequest& r) { r.length.reset(); },
