@@ -68,11 +68,14 @@ std::optional<std::string> checkRelease(const fs::path& copy, const AppcastItem&
 
 } // namespace
 
-std::expected<std::optional<AppcastItem>, PlatformError>
-UpdateWork::newest(const Appcast& appcast) {
+std::expected<std::optional<AppcastItem>, PlatformError> UpdateWork::newest(const Appcast& appcast,
+                                                                            std::stop_token stop) {
     WebSource::Options options;
     options.userAgent = appcast.userAgent;
-    auto bytes = WebSource(appcast.url, options).feed(appcast.url);
+    auto bytes = WebSource(appcast.url, options).feed(appcast.url, stop);
+    if (stop.stop_requested()) {
+        return failure(UpdaterError::installationCanceled, "The check was canceled.");
+    }
     if (!bytes) {
         const CheckFailure& why = bytes.error();
         switch (why.kind) {

@@ -29,7 +29,9 @@ struct UpdateWork {
 
     // The newest item of the appcast newer than the current build that is on no
     // channel and runs here (with or without a download); nothing when there is none.
-    static std::expected<std::optional<AppcastItem>, PlatformError> newest(const Appcast& appcast);
+    // Returns at once, as a failure, when stop fires.
+    static std::expected<std::optional<AppcastItem>, PlatformError> newest(const Appcast& appcast,
+                                                                           std::stop_token stop);
 
     // Downloads the item's file to file; more bytes than announced fail as validation,
     // an announced size beyond the free space of file's folder as fileCopy, before

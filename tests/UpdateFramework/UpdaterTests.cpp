@@ -49,6 +49,7 @@ public:
     std::optional<PlatformError> finishedWith;
     bool finished = false;
     Cancellation cancellation;
+    Cancellation checkCancellation;
     bool cancelInDownload = false;
     std::function<void()> postponed;
     bool postpone = false;
@@ -57,7 +58,10 @@ public:
         calls.push_back("permission");
         reply(false);
     }
-    void showUserInitiatedUpdateCheck(Cancellation) override { calls.push_back("check"); }
+    void showUserInitiatedUpdateCheck(Cancellation c) override {
+        calls.push_back("check");
+        checkCancellation = std::move(c);
+    }
     void showUpdateFound(const AppcastItem& item, const UserUpdateState& state,
                          Reply reply) override {
         calls.push_back("found " + item.displayVersionString() + " stage " +
@@ -279,8 +283,37 @@ TEST(Updater, ReleasedMidDownloadLeavesNothingBehind) {
                f.driver.calls.end();
     }));
     updater.reset();
-    EXPECT_TRUE(fs::is_empty(f.work));
+    // The stopped download removes the working folder as it returns.
+    EXPECT_TRUE(runUntil([&] { return fs::is_empty(f.work); }));
     EXPECT_EQ(f.build(), "100");
+}
+
+TEST(Updater, ReleasedWhileATricklingAppcastIsReadItNeitherWaitsNorCallsBack) {
+    Fixture f;
+    f.server.trickle("/appcast.xml", 50ms);
+    auto updater = f.updater();
+    ASSERT_TRUE(updater->startUpdater());
+    updater->checkForUpdates();
+    ASSERT_TRUE(runUntil([&] { return f.server.requestCount("/appcast.xml") == 1; }));
+    ASSERT_TRUE(f.driver.checkCancellation);
+    f.driver.checkCancellation();
+    ASSERT_TRUE(runUntil([&] { return f.driver.finished; }));
+    ASSERT_TRUE(f.driver.finishedWith);
+    EXPECT_EQ(f.driver.finishedWith->code, UpdaterError::installationCanceled);
+
+    // Neither a new cycle nor the release may wait for a request still in flight.
+    auto began = std::chrono::steady_clock::now();
+    updater->checkForUpdates();
+    EXPECT_LT(std::chrono::steady_clock::now() - began, 2s) << "a new check waited";
+    ASSERT_TRUE(runUntil([&] { return f.server.requestCount("/appcast.xml") == 2; }));
+    began = std::chrono::steady_clock::now();
+    updater.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - began, 2s) << "the release waited";
+
+    const std::vector<std::string> calls = f.driver.calls;
+    kestle::test::spin(300ms);
+    EXPECT_EQ(f.driver.calls, calls) << "called after its release";
+    EXPECT_TRUE(fs::is_empty(f.work));
 }
 
 TEST(Updater, AnImageThatIsNotTheOfferedNewerReleaseChangesNothing) {
