@@ -46,13 +46,36 @@ std::unexpected<PlatformError> failure(int64_t code, std::string description,
     return std::unexpected(UpdaterError::make(code, std::move(description), std::move(underlying)));
 }
 
+// Why the staged copy is not the release the item announces, or nothing when it is.
+std::optional<std::string> checkRelease(const fs::path& copy, const AppcastItem& item,
+                                        const UpdateWork::Preparation& preparation) {
+    auto bundle = Bundle::open(copy);
+    if (!bundle || bundle->identifier() != preparation.identifier) {
+        return "The update is not " + preparation.identifier + ".";
+    }
+    const std::string build = bundle->version().value_or("");
+    if (Version::compare(build, item.item.build) != ComparisonResult::same) {
+        return "The update holds build " + build + ", not the announced " + item.item.build + ".";
+    }
+    // Read again: the installed copy may have changed since the appcast was compared.
+    auto installed = Bundle::open(preparation.installed);
+    const std::string current = installed ? installed->version().value_or("") : "";
+    if (!installed || !Version::isNewer(build, current)) {
+        return "The update's build " + build + " is not newer than the installed " + current + ".";
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
-std::expected<std::optional<AppcastItem>, PlatformError>
-UpdateWork::newest(const Appcast& appcast) {
+std::expected<std::optional<AppcastItem>, PlatformError> UpdateWork::newest(const Appcast& appcast,
+                                                                            std::stop_token stop) {
     WebSource::Options options;
     options.userAgent = appcast.userAgent;
-    auto bytes = WebSource(appcast.url, options).feed(appcast.url);
+    auto bytes = WebSource(appcast.url, options).feed(appcast.url, stop);
+    if (stop.stop_requested()) {
+        return failure(UpdaterError::installationCanceled, "The check was canceled.");
+    }
     if (!bytes) {
         const CheckFailure& why = bytes.error();
         switch (why.kind) {
@@ -99,6 +122,13 @@ UpdateWork::download(const AppcastItem& item, const fs::path& file, const std::s
     if (length == 0 || !item.item.edSignature) {
         return failure(UpdaterError::insufficientSigning,
                        "The update is not signed or has no length.");
+    }
+    if (auto room = Download::checkRoom(file.parent_path(), length); !room) {
+        return failure(UpdaterError::fileCopy,
+                       "There is not enough free space for the update: it needs " +
+                           std::to_string(room.error().needed) + " bytes in " +
+                           file.parent_path().string() + ".",
+                       posixError(ENOSPC));
     }
     Download::Options options;
     options.userAgent = userAgent;
@@ -207,6 +237,12 @@ std::expected<fs::path, PlatformError> UpdateWork::prepare(const AppcastItem& it
             return failure(UpdaterError::signature,
                            "The copied update's code signature was refused: " +
                                describe(checked.error()) + ".");
+        }
+        // A correctly signed image of an old release would otherwise replace a newer
+        // copy, and the same update would be offered again after every cycle.
+        if (auto refused = checkRelease(copy, item, preparation)) {
+            BundleFiles::removeTree(staging);
+            return failure(UpdaterError::validation, *refused);
         }
         return copy;
     }();

@@ -29,9 +29,13 @@ struct UpdateWork {
 
     // The newest item of the appcast newer than the current build that is on no
     // channel and runs here (with or without a download); nothing when there is none.
-    static std::expected<std::optional<AppcastItem>, PlatformError> newest(const Appcast& appcast);
+    // Returns at once, as a failure, when stop fires.
+    static std::expected<std::optional<AppcastItem>, PlatformError> newest(const Appcast& appcast,
+                                                                           std::stop_token stop);
 
-    // Downloads the item's file to file; more bytes than announced fail as validation.
+    // Downloads the item's file to file; more bytes than announced fail as validation,
+    // an announced size beyond the free space of file's folder as fileCopy, before
+    // anything is fetched.
     static std::expected<void, PlatformError>
     download(const AppcastItem& item, const std::filesystem::path& file,
              const std::string& userAgent, const std::function<void(uint64_t, uint64_t)>& progress,
@@ -49,7 +53,8 @@ struct UpdateWork {
 
     // Checks the download's length and signature, opens the image, checks the app in it
     // (same identifier, signed by the installed app's team) and copies it into staging,
-    // a new private folder beside the installed bundle. Returns the staged bundle.
+    // a new private folder beside the installed bundle. The copy must be the announced
+    // build and newer than the installed one (validation). Returns the staged bundle.
     static std::expected<std::filesystem::path, PlatformError>
     prepare(const AppcastItem& item, const Preparation& preparation,
             const std::filesystem::path& staging);

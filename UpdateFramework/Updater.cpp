@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <system_error>
 
 #include <sys/stat.h>
@@ -11,6 +12,7 @@
 #include <QLocale>
 #include <QPointer>
 #include <QProcess>
+#include <QThreadPool>
 
 #include "UpdateWork.hpp"
 #include "UpdaterError.hpp"
@@ -61,6 +63,15 @@ struct Updater::Cycle {
     QTimer quitPoll;
 };
 
+// What the updater shares with the steps running for it, so that a step that outlives
+// the updater finds this alive and removes what the released cycle left behind.
+struct Updater::Workers {
+    std::mutex mutex;
+    int running = 0;
+    bool released = false;
+    std::vector<fs::path> leftovers; // removed by the last step to return after release
+};
+
 Updater::Updater(Bundle hostBundle, Bundle applicationBundle, UserDriver* userDriver,
                  UpdaterDelegate* delegate, QObject* parent)
     : Updater(std::move(hostBundle), std::move(applicationBundle), userDriver, delegate, Options{},
@@ -70,7 +81,7 @@ Updater::Updater(Bundle hostBundle, Bundle applicationBundle, UserDriver* userDr
                  UpdaterDelegate* delegate, Options options, QObject* parent)
     : QObject(parent), host_(std::move(hostBundle)), application_(std::move(applicationBundle)),
       driver_(userDriver), delegate_(delegate), options_(std::move(options)),
-      userAgent_("VelmarKestle") {
+      userAgent_("VelmarKestle"), workers_(std::make_shared<Workers>()) {
     if (options_.diskTool.empty()) {
         options_.diskTool = DiskImage::defaultTool();
     }
@@ -96,8 +107,18 @@ Updater::~Updater() {
     if (cycle_) {
         cycle_->stop.request_stop();
     }
-    if (worker_.joinable()) {
-        worker_.join();
+    {
+        std::lock_guard lock(workers_->mutex);
+        workers_->released = true;
+        if (cycle_ && workers_->running > 0) {
+            // A step may still write there; the last one to return removes it.
+            for (fs::path* trace : {&cycle_->work, &cycle_->staging}) {
+                if (!trace->empty()) {
+                    workers_->leftovers.push_back(std::move(*trace));
+                    trace->clear();
+                }
+            }
+        }
     }
     if (cycle_) {
         removeTraces();
@@ -214,18 +235,38 @@ UserDriver::Reply Updater::replyOnce() {
 template <typename Result>
 void Updater::runWork(std::function<Result(std::stop_token)> work,
                       std::function<void(Result)> done) {
-    if (worker_.joinable()) {
-        worker_.join(); // the previous step; its result has already been posted
-    }
+    QPointer<Updater> self(this);
     const uint64_t serial = serial_;
-    worker_ = std::jthread([this, serial, token = cycle_->stop.get_token(), work = std::move(work),
-                            done = std::move(done)] {
+    std::shared_ptr<Workers> workers = workers_;
+    {
+        std::lock_guard lock(workers->mutex);
+        ++workers->running;
+    }
+    // Touches only what it holds: the updater may be gone before the step returns.
+    QThreadPool::globalInstance()->start([self, serial, workers, token = cycle_->stop.get_token(),
+                                          work = std::move(work), done = std::move(done)] {
         auto result = std::make_shared<Result>(work(token));
-        // Dropped with the updater if it is destroyed first (its destructor joins).
+        std::vector<fs::path> leftovers;
+        bool released = false;
+        {
+            std::lock_guard lock(workers->mutex);
+            released = workers->released;
+            if (--workers->running == 0) {
+                leftovers = std::move(workers->leftovers);
+                workers->leftovers.clear();
+            }
+        }
+        for (const fs::path& leftover : leftovers) {
+            BundleFiles::removeTree(leftover);
+        }
+        QCoreApplication* app = QCoreApplication::instance();
+        if (released || app == nullptr) {
+            return;
+        }
         QMetaObject::invokeMethod(
-            this,
-            [this, serial, result, done] {
-                if (cycle_ && serial_ == serial) {
+            app,
+            [self, serial, result, done] {
+                if (self && self->cycle_ && self->serial_ == serial) {
                     done(std::move(*result));
                 }
             },
@@ -248,7 +289,7 @@ void Updater::beginCycle(UpdateCheck kind) {
     UpdateWork::Appcast appcast{*feed_, userAgent_, host_.version().value_or("0"), options_.system,
                                 options_.architecture};
     using Found = std::expected<std::optional<AppcastItem>, PlatformError>;
-    runWork<Found>([appcast](std::stop_token) { return UpdateWork::newest(appcast); },
+    runWork<Found>([appcast](std::stop_token stop) { return UpdateWork::newest(appcast, stop); },
                    [this](Found result) {
                        if (!result) {
                            fail(result.error());
@@ -299,7 +340,8 @@ void Updater::replied(UserUpdateChoice choice) {
 
 void Updater::cancelPhase() {
     if (cycle_->phase == Cycle::Phase::checking) {
-        // The appcast request cannot be stopped; its answer is dropped with the cycle.
+        // The cycle ends now; the request stops and its answer, if any, is dropped.
+        cycle_->stop.request_stop();
         endCycle(UpdaterError::make(UpdaterError::installationCanceled, "The check was canceled."));
     } else if (cycle_->phase == Cycle::Phase::downloading) {
         cycle_->stop.request_stop(); // the download ends as canceled and ends the cycle
@@ -326,9 +368,11 @@ void Updater::startDownload() {
         progress->received = received;
         progress->expected = expected;
         // One pending report at a time: the main thread reads the latest figures.
-        if (!progress->posted.exchange(true)) {
+        QCoreApplication* app = QCoreApplication::instance();
+        if (app != nullptr && !progress->posted.exchange(true)) {
+            // Posted to the application: the updater may be destroyed at any moment.
             QMetaObject::invokeMethod(
-                self.data(),
+                app,
                 [self, serial] {
                     if (self && self->cycle_ && self->serial_ == serial) {
                         self->drainProgress();

@@ -8,7 +8,6 @@
 #include <optional>
 #include <stop_token>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <QObject>
@@ -37,7 +36,8 @@ namespace kestle::framework {
 // and removes everything the cycle made.
 //
 // Lives on the main thread and calls its user driver and delegate there; the blocking
-// steps run on a worker thread of its own. Driver and delegate must outlive it.
+// steps run on worker threads, which the main thread never waits for. Driver and
+// delegate must outlive it.
 class Updater : public QObject {
     Q_OBJECT
 
@@ -58,7 +58,9 @@ public:
             UpdaterDelegate* delegate, QObject* parent = nullptr);
     Updater(Bundle hostBundle, Bundle applicationBundle, UserDriver* userDriver,
             UpdaterDelegate* delegate, Options options, QObject* parent = nullptr);
-    // Stops a running cycle and removes what it made; the installed bundle stays as it is.
+    // Stops a running cycle and removes what it made, at once or, when a step is still
+    // running, as soon as that step returns; the installed bundle stays as it is.
+    // Nothing it started calls back afterwards.
     ~Updater() override;
 
     // This framework's own version, for user-agent texts.
@@ -83,6 +85,7 @@ public:
 
 private:
     struct Cycle;
+    struct Workers;
     using Continuation = std::function<void()>;
 
     void beginCycle(UpdateCheck kind);
@@ -107,7 +110,8 @@ private:
     std::function<void()> later(Continuation continuation);
     // A reply for the current cycle that counts only the first answer.
     UserDriver::Reply replyOnce();
-    // Runs work on the worker thread, then done with its result on the main thread.
+    // Runs work on a worker thread, then done with its result on the main thread, unless
+    // the cycle it was made for has ended or the updater is gone by then.
     template <typename Result>
     void runWork(std::function<Result(std::stop_token)> work, std::function<void(Result)> done);
 
@@ -125,7 +129,7 @@ private:
 
     std::unique_ptr<Cycle> cycle_;
     uint64_t serial_ = 0; // of the current cycle; replies carry the one they were made in
-    std::jthread worker_;
+    std::shared_ptr<Workers> workers_;
 };
 
 } // namespace kestle::framework

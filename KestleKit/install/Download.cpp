@@ -9,6 +9,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include "support/CurlHandle.hpp"
@@ -227,9 +228,25 @@ std::string describe(const DownloadError& error) {
     case DownloadError::Kind::canceled:
         return "canceled";
     case DownloadError::Kind::file:
-        return "file";
+        return error.needed > 0 ? "file(needs " + std::to_string(error.needed) + ")" : "file";
     }
     return "unknown";
+}
+
+std::expected<void, DownloadError> Download::checkRoom(const std::filesystem::path& folder,
+                                                       uint64_t bytes) {
+    struct statvfs fs {};
+    if (::statvfs(folder.c_str(), &fs) != 0) {
+        return {};
+    }
+    // Blocks free to unprivileged users; the reserve for root is not ours to fill.
+    const uint64_t blockSize = fs.f_frsize != 0 ? fs.f_frsize : fs.f_bsize;
+    const uint64_t blocks = fs.f_bavail;
+    const bool fits = blockSize == 0 || blocks >= bytes / blockSize + (bytes % blockSize != 0);
+    if (!fits) {
+        return std::unexpected(DownloadError::noRoom(bytes));
+    }
+    return {};
 }
 
 std::expected<void, DownloadError> Download::run(const Url& url, const std::filesystem::path& file,

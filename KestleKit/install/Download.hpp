@@ -23,18 +23,21 @@ struct DownloadError {
         file        // the data could not be written or moved to the target file
     };
     Kind kind = Kind::connection;
-    int status = 0; // the HTTP status, for server
+    int status = 0;      // the HTTP status, for server
+    uint64_t needed = 0; // for file: the free space the download needs, when that was the cause
 
-    static DownloadError server(int status) { return {Kind::server, status}; }
-    static DownloadError connection() { return {Kind::connection, 0}; }
-    static DownloadError tooLarge() { return {Kind::tooLarge, 0}; }
-    static DownloadError canceled() { return {Kind::canceled, 0}; }
-    static DownloadError file() { return {Kind::file, 0}; }
+    static DownloadError server(int status) { return {Kind::server, status, 0}; }
+    static DownloadError connection() { return {Kind::connection, 0, 0}; }
+    static DownloadError tooLarge() { return {Kind::tooLarge, 0, 0}; }
+    static DownloadError canceled() { return {Kind::canceled, 0, 0}; }
+    static DownloadError file() { return {Kind::file, 0, 0}; }
+    static DownloadError noRoom(uint64_t needed) { return {Kind::file, 0, needed}; }
 
     friend bool operator==(const DownloadError&, const DownloadError&) = default;
 };
 
-// "server(404)", "connection", "tooLarge", "canceled", "file": for logs and test messages.
+// "server(404)", "connection", "tooLarge", "canceled", "file", "file(needs 4096)": for logs
+// and test messages.
 std::string describe(const DownloadError& error);
 
 // Fetches one file over http(s), or copies one named by a file: URL, into a local
@@ -64,6 +67,12 @@ struct Download {
     static std::expected<void, DownloadError> run(const Url& url, const std::filesystem::path& file,
                                                   uint64_t limit, const Progress& progress,
                                                   std::stop_token stop, const Options& options);
+
+    // Refuses (noRoom) a download of `bytes` into folder when its file system has less
+    // free space than that, so an announced size is checked before anything is written.
+    // A file system that cannot be asked does not refuse.
+    static std::expected<void, DownloadError> checkRoom(const std::filesystem::path& folder,
+                                                        uint64_t bytes);
 };
 
 } // namespace kestle

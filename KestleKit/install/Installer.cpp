@@ -17,6 +17,7 @@
 #include <sodium.h>
 
 #include "apps/InstalledApps.hpp"
+#include "feeds/Version.hpp"
 #include "install/BundleFiles.hpp"
 #include "support/Base64.hpp"
 #include "support/UniqueFd.hpp"
@@ -74,6 +75,14 @@ std::expected<InstallResult, InstallError> place(const Installer& installer,
     if (auto checked = CodeCheck::check(staged, requirement, installer.anchors); !checked) {
         return std::unexpected(InstallError::codeCheck(checked.error()));
     }
+    // A correctly signed image of another release (an old one, say) must not pass for
+    // the one the feed offers; the copy is what gets installed, so it is what is read.
+    auto release = InstalledApps::read(Url::fromPath(staged.string()));
+    if (!release || release->first != request.bundleID ||
+        Version::compare(release->second.build, request.build) != ComparisonResult::same) {
+        return std::unexpected(InstallError::codeCheck(
+            CodeCheckError::rejected(CodeCheckStatus::requirementUnsatisfied)));
+    }
     if (auto found = alreadyThere(request)) {
         return std::unexpected(InstallError::alreadyThere(*found));
     }
@@ -103,8 +112,12 @@ std::optional<InstallRequest> InstallRequest::from(const AppEntry& entry, const 
     if (!entry.latest || !entry.latest->download) {
         return std::nullopt;
     }
-    return InstallRequest{entry.app.bundleID, *entry.latest->download, entry.latest->length,
-                          entry.latest->edSignature, folder};
+    return InstallRequest{entry.app.bundleID,
+                          *entry.latest->download,
+                          entry.latest->length,
+                          entry.latest->edSignature,
+                          folder,
+                          entry.latest->build};
 }
 
 bool InstallError::isCancel() const {
@@ -265,6 +278,9 @@ Installer::install(const InstallRequest& request, const Step& step, std::stop_to
 
     const fs::path downloadFile = workFolder / "download.dmg";
     const auto expectedSize = static_cast<uint64_t>(length);
+    if (auto room = Download::checkRoom(workFolder, expectedSize); !room) {
+        return std::unexpected(InstallError::download(room.error()));
+    }
     report(UpdateStep::downloading(0, expectedSize));
     auto fetched = fetch(
         request.download, downloadFile, expectedSize,

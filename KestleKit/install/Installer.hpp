@@ -28,6 +28,7 @@ struct InstallRequest {
     std::optional<int64_t> length;
     std::optional<std::string> edSignature; // base64 of the image's Ed25519 signature
     Url folder;                             // where the app goes
+    std::string build; // the release's CFBundleVersion, which the app must carry
 
     // Nothing when the entry has no latest release or that release no download.
     static std::optional<InstallRequest> from(const AppEntry& entry, const Url& folder);
@@ -144,9 +145,12 @@ struct Installer {
     static std::filesystem::path defaultWork();
 
     // Downloads, verifies, attaches, checks and moves the app into request.folder.
-    // On failure the folder is left as it was, except that an app whose read-back
-    // fails stays installed. Blocks; step is called on the caller's thread; stop
-    // reaches the download only.
+    // The app must carry request.bundleID and request.build: a correctly signed image
+    // of another release is refused as failing its requirement. A length beyond the
+    // free space of the working folder is refused (download(noRoom)) before any byte
+    // is fetched. On failure the folder is left as it was, except that an app whose
+    // read-back fails stays installed. Blocks; step is called on the caller's thread;
+    // stop reaches the download only.
     std::expected<InstallResult, InstallError>
     install(const InstallRequest& request, const Step& step, std::stop_token stop = {}) const;
 

@@ -1,6 +1,10 @@
 #include "sessions/InstallJob.hpp"
 
+#include <algorithm>
+#include <cstdint>
+
 #include <QCoreApplication>
+#include <QLocale>
 #include <QPointer>
 #include <QThreadPool>
 
@@ -96,6 +100,14 @@ void InstallJob::start() {
                         job->finish(UpdateOutcome::installed());
                     }
                     return;
+                }
+                if (const DownloadError& why = result.error().downloadError;
+                    result.error().kind == InstallError::Kind::download && why.needed > 0) {
+                    qCWarning(lcInstall, "%s: not enough free space in %s: %llu bytes (%s) needed",
+                              id, installer->work.c_str(),
+                              static_cast<unsigned long long>(why.needed),
+                              qPrintable(QLocale::c().formattedDataSize(
+                                  static_cast<qint64>(std::min<uint64_t>(why.needed, INT64_MAX)))));
                 }
                 qCInfo(lcInstall, "%s: stopped: %s", id, describe(result.error()).c_str());
                 if (job) {

@@ -49,6 +49,7 @@ public:
     std::optional<PlatformError> finishedWith;
     bool finished = false;
     Cancellation cancellation;
+    Cancellation checkCancellation;
     bool cancelInDownload = false;
     std::function<void()> postponed;
     bool postpone = false;
@@ -57,7 +58,10 @@ public:
         calls.push_back("permission");
         reply(false);
     }
-    void showUserInitiatedUpdateCheck(Cancellation) override { calls.push_back("check"); }
+    void showUserInitiatedUpdateCheck(Cancellation c) override {
+        calls.push_back("check");
+        checkCancellation = std::move(c);
+    }
     void showUpdateFound(const AppcastItem& item, const UserUpdateState& state,
                          Reply reply) override {
         calls.push_back("found " + item.displayVersionString() + " stage " +
@@ -142,17 +146,33 @@ struct Fixture {
             temp / "new/Notes.app",
             {.build = "101", .version = "1.1", .feedURL = server.url("/appcast.xml")});
         image = AppBundleMaker::image(temp / "new", temp / "new.iso");
-        server.serve("/Notes.dmg", image);
+        offer("101", image);
+    }
+
+    // An appcast whose one item announces build and length for the signed image.
+    void offer(const std::string& build, const std::string& bytes,
+               std::optional<uint64_t> length = std::nullopt) {
+        server.serve("/Notes.dmg", bytes);
         server.serve(
             "/appcast.xml",
             R"(<?xml version="1.0"?><rss xmlns:sparkle="http://example.com/s"><channel><item>)"
-            "<sparkle:version>101</sparkle:version>"
-            "<sparkle:shortVersionString>1.1</sparkle:shortVersionString>"
-            "<description>Faster.</description>"
-            R"(<enclosure url=")" +
-                server.url("/Notes.dmg") + R"(" length=")" + std::to_string(image.size()) +
-                R"(" sparkle:edSignature=")" + TestSigning::shared().sign(image) +
-                R"("/></item></channel></rss>)");
+            "<sparkle:version>" +
+                build +
+                "</sparkle:version>"
+                "<sparkle:shortVersionString>1.1</sparkle:shortVersionString>"
+                "<description>Faster.</description>"
+                R"(<enclosure url=")" +
+                server.url("/Notes.dmg") + R"(" length=")" +
+                std::to_string(length.value_or(bytes.size())) + R"(" sparkle:edSignature=")" +
+                TestSigning::shared().sign(bytes) + R"("/></item></channel></rss>)");
+    }
+
+    // Only the app beside it, nothing in the working folder.
+    void expectNoTraces() const {
+        EXPECT_TRUE(fs::is_empty(work)) << "working files left";
+        EXPECT_EQ(std::vector<fs::path>{app},
+                  std::vector<fs::path>(fs::directory_iterator(app.parent_path()), {}))
+            << "a staged copy left beside the app";
     }
     ~Fixture() {
         AppBundleMaker::killAll(temp.path());
@@ -263,8 +283,91 @@ TEST(Updater, ReleasedMidDownloadLeavesNothingBehind) {
                f.driver.calls.end();
     }));
     updater.reset();
-    EXPECT_TRUE(fs::is_empty(f.work));
+    // The stopped download removes the working folder as it returns.
+    EXPECT_TRUE(runUntil([&] { return fs::is_empty(f.work); }));
     EXPECT_EQ(f.build(), "100");
+}
+
+TEST(Updater, ReleasedWhileATricklingAppcastIsReadItNeitherWaitsNorCallsBack) {
+    Fixture f;
+    f.server.trickle("/appcast.xml", 50ms);
+    auto updater = f.updater();
+    ASSERT_TRUE(updater->startUpdater());
+    updater->checkForUpdates();
+    ASSERT_TRUE(runUntil([&] { return f.server.requestCount("/appcast.xml") == 1; }));
+    ASSERT_TRUE(f.driver.checkCancellation);
+    f.driver.checkCancellation();
+    ASSERT_TRUE(runUntil([&] { return f.driver.finished; }));
+    ASSERT_TRUE(f.driver.finishedWith);
+    EXPECT_EQ(f.driver.finishedWith->code, UpdaterError::installationCanceled);
+
+    // Neither a new cycle nor the release may wait for a request still in flight.
+    auto began = std::chrono::steady_clock::now();
+    updater->checkForUpdates();
+    EXPECT_LT(std::chrono::steady_clock::now() - began, 2s) << "a new check waited";
+    ASSERT_TRUE(runUntil([&] { return f.server.requestCount("/appcast.xml") == 2; }));
+    began = std::chrono::steady_clock::now();
+    updater.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - began, 2s) << "the release waited";
+
+    const std::vector<std::string> calls = f.driver.calls;
+    kestle::test::spin(300ms);
+    EXPECT_EQ(f.driver.calls, calls) << "called after its release";
+    EXPECT_TRUE(fs::is_empty(f.work));
+}
+
+TEST(Updater, AnImageThatIsNotTheOfferedNewerReleaseChangesNothing) {
+    struct Case {
+        const char* fault;
+        std::string announced; // the item's build
+        std::string holds;     // the build in the signed image
+        std::string installed; // the installed build when the cycle starts
+    };
+    for (const Case& c : {
+             Case{"an old release installed under a new build's name", "999", "100", "100"},
+             Case{"a release other than the announced one installed", "999", "101", "100"},
+             Case{"a copy updated meanwhile rolled back", "101", "101", "200"},
+         }) {
+        SCOPED_TRACE(c.fault);
+        Fixture f;
+        AppBundleMaker::make(f.temp / "offered/Notes.app",
+                             {.build = c.holds, .version = "1.1", .feedURL = ""});
+        f.offer(c.announced, AppBundleMaker::image(f.temp / "offered", f.temp / "offered.iso"));
+        auto updater = f.updater(); // reads build 100
+        if (c.installed != "100") {
+            fs::remove_all(f.app);
+            AppBundleMaker::make(
+                f.app,
+                {.build = c.installed, .version = "2.0", .feedURL = f.server.url("/appcast.xml")});
+        }
+        const auto before = TempFolder::snapshot(f.app);
+        ASSERT_TRUE(updater->startUpdater());
+        updater->checkForUpdates();
+        ASSERT_TRUE(runUntil([&] { return f.driver.finished; }));
+        EXPECT_EQ(f.driver.finishedWith.value_or(PlatformError("none", 0)).code,
+                  UpdaterError::validation)
+            << "reported as updated";
+        EXPECT_EQ(f.build(), c.installed);
+        EXPECT_EQ(TempFolder::snapshot(f.app), before);
+        f.expectNoTraces();
+    }
+}
+
+TEST(Updater, AnUpdateLargerThanTheFreeSpaceIsNotDownloaded) {
+    Fixture f;
+    f.offer("101", f.image, uint64_t{1} << 60);
+    auto updater = f.updater();
+    ASSERT_TRUE(updater->startUpdater());
+    updater->checkForUpdates();
+    ASSERT_TRUE(runUntil([&] { return f.driver.finished; }));
+    ASSERT_TRUE(f.driver.finishedWith);
+    EXPECT_EQ(f.driver.finishedWith->code, UpdaterError::fileCopy);
+    EXPECT_NE(f.driver.finishedWith->description.find("1152921504606846976 bytes"),
+              std::string::npos)
+        << f.driver.finishedWith->description;
+    EXPECT_EQ(f.server.requestCount("/Notes.dmg"), 0u);
+    EXPECT_EQ(f.build(), "100");
+    f.expectNoTraces();
 }
 
 TEST(Updater, ACanceledDownloadEndsTheCycleAsCanceled) {

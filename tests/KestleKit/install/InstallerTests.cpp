@@ -113,8 +113,12 @@ struct Fixture {
     }
 
     InstallRequest request(const std::string& path, const std::string& bytes) {
-        return {notesID, *Url::parse(server.url(path)), static_cast<int64_t>(bytes.size()),
-                TestSigning::shared().sign(bytes), Url::fromPath(apps.string())};
+        return {notesID,
+                *Url::parse(server.url(path)),
+                static_cast<int64_t>(bytes.size()),
+                TestSigning::shared().sign(bytes),
+                Url::fromPath(apps.string()),
+                "42"};
     }
 
     // Nothing of an install is left behind.
@@ -202,6 +206,21 @@ TEST(Installer, HostileDownloadsAndFoldersLeaveNothingBehind) {
                  r.edSignature = kestle::Base64::encode(bytes);
              },
          .expected = InstallError::of(InstallError::Kind::badSignature)},
+        {.fault = "an older signed release installed under a newer build's name",
+         .image = good,
+         .adjust = [](InstallRequest& r) { r.build = "43"; },
+         .expected = InstallError::codeCheck(
+             CodeCheckError::rejected(kestle::CodeCheckStatus::requirementUnsatisfied))},
+        {.fault = "a release taken for the announced one because the feed names none",
+         .image = good,
+         .adjust = [](InstallRequest& r) { r.build.clear(); },
+         .expected = InstallError::codeCheck(
+             CodeCheckError::rejected(kestle::CodeCheckStatus::requirementUnsatisfied))},
+        {.fault = "an announced length beyond the free space downloaded anyway",
+         .image = good,
+         .adjust = [](InstallRequest& r) { r.length = int64_t{1} << 60; },
+         .expected = InstallError::download(DownloadError::noRoom(uint64_t{1} << 60)),
+         .downloads = false},
         {.fault = "no length downloaded anyway",
          .image = good,
          .adjust = [](InstallRequest& r) { r.length.reset(); },
@@ -343,8 +362,8 @@ TEST(Installer, ReadOnlyDestinationFailsBeforeAnythingElse) {
     }
     Fixture f;
     fs::permissions(f.apps, fs::perms(0555));
-    InstallRequest request{notesID, *Url::parse(f.server.url("/none.iso")), std::nullopt,
-                           std::nullopt, Url::fromPath(f.apps.string())};
+    InstallRequest request{notesID,      *Url::parse(f.server.url("/none.iso")), std::nullopt,
+                           std::nullopt, Url::fromPath(f.apps.string()),         "42"};
     auto result = f.installer.install(request, nullptr);
     fs::permissions(f.apps, fs::perms(0755));
     ASSERT_FALSE(result.has_value());

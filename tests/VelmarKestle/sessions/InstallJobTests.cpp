@@ -167,6 +167,28 @@ TEST(InstallJob, CancelStopsTheDownloadButNotTheChecks) {
     }
 }
 
+TEST(InstallJob, AnImageTooBigForTheDiskIsRefusedWithTheSpaceItNeeds) {
+    LogCapture log;
+    Fixture f;
+    std::atomic<bool> fetched = false;
+    f.installer->fetch = [&](const Url&, const fs::path&, uint64_t,
+                             const kestle::Download::Progress&,
+                             std::stop_token) -> std::expected<void, DownloadError> {
+        fetched = true;
+        return std::unexpected(DownloadError::connection());
+    };
+    AppEntry entry = entryWithDownload();
+    entry.latest->length = int64_t{1} << 60;
+    InstallJob job(entry, f.folder, f.installer, f.recorder.handlers());
+    job.start();
+    ASSERT_TRUE(runUntil([&] { return !f.recorder.ends.empty(); }));
+    EXPECT_FALSE(fetched.load()) << "downloaded before the free space was looked at";
+    EXPECT_EQ(f.recorder.ends, std::vector{UpdateOutcome::failed(UpdateFailure::other(-1))});
+    EXPECT_TRUE(LogCapture::contains("notes: not enough free space in " +
+                                     (f.temp / "work").string() +
+                                     ": 1152921504606846976 bytes (1.00 EiB) needed"));
+}
+
 TEST(InstallJob, AReleasedJobFinishesSilently) {
     Fixture f;
     std::atomic<bool> fetched = false;
