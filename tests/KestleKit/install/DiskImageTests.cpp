@@ -138,6 +138,16 @@ TEST(DiskImage, FailuresCarryTheTrimmedErrorText) {
               std::unexpected(DiskImageError::launchFailed({ENOENT, missing})));
 }
 
+TEST(DiskImage, AnAnswerItCannotReadIsEjectedByItsMountPoint) {
+    for (const std::string& output : {std::string("attached"), entities(entity("/dev/disk5"))}) {
+        SCOPED_TRACE(output);
+        FakeTool tool(output, "", 0);
+        EXPECT_EQ(DiskImage::attach(Url::fromPath("/a.iso"), Url::fromPath("/tmp/v w/"), tool.path),
+                  std::unexpected(DiskImageError::unexpectedOutput()));
+        EXPECT_EQ(tool.args(), "eject\n/tmp/v w/\n") << "left attached";
+    }
+}
+
 // --- The real tool on real images ------------------------------------------------------
 
 struct Images {
