@@ -2,20 +2,23 @@
 //
 //   kestle-diskutil image attach --plist --readOnly --nobrowse --mountOptions nosuid,nodev
 //                   --mountPoint MOUNTPOINT IMAGE
-//   kestle-diskutil eject DEVICE
+//   kestle-diskutil eject DEVICE|MOUNTPOINT
 //
 // Linux cannot mount an image without privileges everywhere, so attaching extracts the
 // ISO 9660 image into MOUNTPOINT (an empty folder, or one that does not exist yet) and
 // makes the tree read-only. Set-user-id and set-group-id bits are dropped, device files,
 // FIFOs and sockets are left out, symbolic links stay links. An entry that would land
-// outside the mount point makes the whole attach fail with nothing left behind.
+// outside the mount point, or an image that expands past 16 times its size (at most
+// 8 GiB) or 100,000 entries, makes the whole attach fail with nothing left behind.
 //
-// Each attachment is recorded as /dev/diskN in the state folder ($KESTLE_DISKUTIL_STATE,
-// else $XDG_RUNTIME_DIR/kestle-diskutil, else /tmp/kestle-diskutil-UID); eject removes
-// exactly that tree. Attach prints the devices and the mount point as an XML property
-// list. Usage errors exit with 2, other failures with 1, with a message on stderr.
+// Each attachment is recorded as /dev/diskN in a private state folder
+// ($KESTLE_DISKUTIL_STATE, else under $XDG_RUNTIME_DIR, else under /tmp; see
+// stateFolder); eject removes exactly that tree, named by its device or mount point. Attach prints
+// the devices and the mount point as an XML property list. Usage errors exit with 2, other failures
+// with 1, with a message on stderr.
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,17 +35,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <archive.h>
-#include <archive_entry.h>
 #include <plist/plist.h>
 
+#include "ImageExtractor.hpp"
+
 namespace fs = std::filesystem;
+using kestle::diskutil::emptyFolder;
+using kestle::diskutil::extractImage;
+using kestle::diskutil::ExtractLimits;
+using kestle::diskutil::linkStatus;
 
 namespace {
 
 constexpr int kUsageStatus = 2;
 constexpr int kFailureStatus = 1;
 constexpr unsigned kMaxDisks = 100000;
+constexpr int kStateAlternatives = 9;
 
 struct Failure {
     std::string message;
@@ -63,32 +71,62 @@ std::string usage() {
            "       kestle-diskutil eject DEVICE";
 }
 
-std::optional<struct stat> linkStatus(const fs::path& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) {
-        return std::nullopt;
-    }
-    return st;
+// A folder only this user can reach: records in a folder others can write to could
+// send eject to any tree.
+bool isPrivateFolder(const fs::path& folder) {
+    auto st = linkStatus(folder);
+    return st && S_ISDIR(st->st_mode) && st->st_uid == ::geteuid() && (st->st_mode & 077) == 0;
 }
 
-// Only this user may see or change the records: in /tmp another user could plant them.
-fs::path stateFolder() {
-    fs::path folder;
-    if (const char* state = std::getenv("KESTLE_DISKUTIL_STATE"); state && *state) {
-        folder = state;
-    } else if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
-        folder = fs::path(runtime) / "kestle-diskutil";
-    } else {
-        folder = "/tmp/kestle-diskutil-" + std::to_string(::geteuid());
-    }
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+// Creates folder 0700 whatever the umask; false when the name is taken.
+bool makePrivateFolder(const fs::path& folder) {
+    if (::mkdir(folder.c_str(), 0700) != 0) {
+        if (errno == EEXIST) {
+            return false;
+        }
         failErrno("state folder " + folder.string());
     }
-    auto st = linkStatus(folder);
-    if (!st || !S_ISDIR(st->st_mode) || st->st_uid != ::geteuid() || (st->st_mode & 077) != 0) {
-        fail("state folder " + folder.string() + " is not a private folder of this user");
+    ::chmod(folder.c_str(), 0700);
+    return isPrivateFolder(folder);
+}
+
+// $XDG_RUNTIME_DIR/kestle-diskutil, or $TMPDIR/kestle-diskutil-UID (else /tmp) when
+// the runtime folder is missing or not private. In a shared folder another user may
+// have taken the name first, or a stale copy may have the wrong mode: such a name is
+// skipped, never used or changed, and the next of NAME.1 … NAME.9 is tried. The first
+// private one wins, so attach and eject always agree while ours exists.
+fs::path stateFolder() {
+    if (const char* state = std::getenv("KESTLE_DISKUTIL_STATE"); state && *state) {
+        fs::path folder = state;
+        if (!isPrivateFolder(folder) && !makePrivateFolder(folder)) {
+            fail("state folder " + folder.string() + " is not a private folder of this user");
+        }
+        return folder;
     }
-    return folder;
+    fs::path base;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime == '/' && isPrivateFolder(runtime)) {
+        base = fs::path(runtime) / "kestle-diskutil";
+    } else {
+        const char* temporary = std::getenv("TMPDIR");
+        base = fs::path(temporary && *temporary == '/' ? temporary : "/tmp") /
+               ("kestle-diskutil-" + std::to_string(::geteuid()));
+    }
+    std::vector<fs::path> names{base};
+    for (int n = 1; n <= kStateAlternatives; ++n) {
+        names.push_back(base.string() + "." + std::to_string(n));
+    }
+    for (const auto& folder : names) {
+        if (isPrivateFolder(folder)) {
+            return folder;
+        }
+    }
+    for (const auto& folder : names) {
+        if (makePrivateFolder(folder)) {
+            return folder;
+        }
+    }
+    fail("no private state folder: " + base.string() + " and its alternatives are taken");
 }
 
 // --- Trees ---------------------------------------------------------------------------
@@ -110,21 +148,6 @@ void makeReadOnly(const fs::path& path) {
     }
     if (::chmod(path.c_str(), mode) != 0) {
         failErrno(path.string());
-    }
-}
-
-// Makes every folder of the tree writable again and removes everything in it; the
-// folder itself stays. Links are removed, never followed.
-void emptyFolder(const fs::path& folder) {
-    auto st = linkStatus(folder);
-    if (!st || !S_ISDIR(st->st_mode)) {
-        return;
-    }
-    ::chmod(folder.c_str(), (st->st_mode & 07777) | 0700);
-    std::error_code error;
-    for (const auto& child : fs::directory_iterator(folder, error)) {
-        emptyFolder(child.path());
-        fs::remove_all(child.path(), error);
     }
 }
 
@@ -172,142 +195,33 @@ MountPoint prepareMountPoint(std::string given) {
     } else if (errno != EEXIST) {
         failErrno("mount point " + given);
     }
+    // A folder made here is removed again when it cannot be used after all.
+    auto giveUp = [&](std::string message) {
+        if (mountPoint.created) {
+            ::rmdir(given.c_str());
+        }
+        fail(std::move(message));
+    };
     int fd = ::open(given.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
-        failErrno("mount point " + given);
+        giveUp("mount point " + given + ": " + std::strerror(errno));
     }
     struct stat st {};
     bool usable = ::fstat(fd, &st) == 0 && isEmptyFolder(fd) && ::fchdir(fd) == 0;
     ::close(fd);
     if (!usable) {
-        fail("mount point " + given + " is not an empty folder");
+        giveUp("mount point " + given + " is not an empty folder");
     }
     mountPoint.mode = st.st_mode & 07777;
     mountPoint.device = st.st_dev;
     mountPoint.inode = st.st_ino;
     char* resolved = ::realpath(".", nullptr);
     if (resolved == nullptr) {
-        failErrno("mount point " + given);
+        giveUp("mount point " + given + ": " + std::strerror(errno));
     }
     mountPoint.path = resolved;
     std::free(resolved);
     return mountPoint;
-}
-
-// Refuses what libarchive's own checks also refuse, so that no single check stands
-// between an image and the rest of the disk.
-void checkInside(std::string_view entry, const std::string& path) {
-    if (path.empty() || path.starts_with('/')) {
-        fail("refused entry " + std::string(entry) + ": absolute path " + path);
-    }
-    for (const auto& part : fs::path(path)) {
-        if (part == "..") {
-            fail("refused entry " + std::string(entry) + ": leaves the mount point");
-        }
-    }
-    // Every folder on the way must be a real folder, never a link to follow.
-    fs::path prefix;
-    auto parent = fs::path(path).parent_path();
-    for (const auto& part : parent) {
-        prefix /= part;
-        auto st = linkStatus(prefix);
-        if (st && !S_ISDIR(st->st_mode)) {
-            fail("refused entry " + std::string(entry) + ": " + prefix.string() +
-                 " is not a folder");
-        }
-    }
-}
-
-void copyData(archive* in, archive* out, const std::string& name) {
-    const void* block = nullptr;
-    size_t size = 0;
-    la_int64_t offset = 0;
-    for (;;) {
-        int rc = archive_read_data_block(in, &block, &size, &offset);
-        if (rc == ARCHIVE_EOF) {
-            return;
-        }
-        if (rc < ARCHIVE_WARN) {
-            fail(name + ": " + archive_error_string(in));
-        }
-        if (archive_write_data_block(out, block, size, offset) < ARCHIVE_WARN) {
-            fail(name + ": " + archive_error_string(out));
-        }
-    }
-}
-
-struct Archives {
-    archive* in = archive_read_new();
-    archive* out = archive_write_disk_new();
-    ~Archives() {
-        archive_read_free(in);
-        archive_write_free(out);
-    }
-};
-
-void extract(int imageFd, const std::string& image) {
-    Archives a;
-    archive_read_support_format_iso9660(a.in);
-    // Owners are never restored; set-user-id bits are cleared below before writing.
-    archive_write_disk_set_options(
-        a.out, ARCHIVE_EXTRACT_PERM | ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_NO_OVERWRITE |
-                   ARCHIVE_EXTRACT_SECURE_SYMLINKS | ARCHIVE_EXTRACT_SECURE_NODOTDOT |
-                   ARCHIVE_EXTRACT_SECURE_NOABSOLUTEPATHS);
-    if (archive_read_open_fd(a.in, imageFd, 64 * 1024) != ARCHIVE_OK) {
-        fail(image + ": not a disk image (" + archive_error_string(a.in) + ")");
-    }
-    for (;;) {
-        archive_entry* entry = nullptr;
-        int rc = archive_read_next_header(a.in, &entry);
-        if (rc == ARCHIVE_EOF) {
-            break;
-        }
-        if (rc < ARCHIVE_WARN) {
-            fail(image + ": " + archive_error_string(a.in));
-        }
-        const char* name = archive_entry_pathname(entry);
-        if (name == nullptr) {
-            fail(image + ": an entry has no name");
-        }
-        std::string path = name;
-        if (path == "." || path == "./") {
-            continue; // the image's root is the mount point
-        }
-        checkInside(path, path);
-        auto type = archive_entry_filetype(entry);
-        if (type == AE_IFCHR || type == AE_IFBLK || type == AE_IFIFO || type == AE_IFSOCK) {
-            continue;
-        }
-        if (type != AE_IFREG && type != AE_IFDIR && type != AE_IFLNK) {
-            fail("refused entry " + path + ": unknown file type");
-        }
-        if (const char* target = archive_entry_hardlink(entry)) {
-            checkInside(path, target);
-            auto st = linkStatus(target);
-            if (!st || !S_ISREG(st->st_mode)) {
-                fail("refused entry " + path + ": links to " + target);
-            }
-        }
-        auto existing = linkStatus(path);
-        if (existing && !(S_ISDIR(existing->st_mode) && type == AE_IFDIR)) {
-            fail("refused entry " + path + ": the name is used twice");
-        }
-        if (type != AE_IFLNK) {
-            archive_entry_set_perm(entry, archive_entry_perm(entry) & 0777);
-        }
-        if (archive_write_header(a.out, entry) < ARCHIVE_WARN) {
-            fail("refused entry " + path + ": " + archive_error_string(a.out));
-        }
-        if (type == AE_IFREG && archive_entry_size(entry) > 0) {
-            copyData(a.in, a.out, path);
-        }
-        if (archive_write_finish_entry(a.out) < ARCHIVE_WARN) {
-            fail(path + ": " + archive_error_string(a.out));
-        }
-    }
-    if (archive_write_close(a.out) < ARCHIVE_WARN) {
-        fail(image + ": " + archive_error_string(a.out));
-    }
 }
 
 // Records the attachment under the first free device name; link() claims the name
@@ -366,7 +280,26 @@ void printAttachment(const std::string& device, const fs::path& mountPoint) {
     }
 }
 
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void onTermination(int) {
+    interrupted = 1;
+}
+
+// A request to stop ends the attach through its clean-up instead of in the middle of
+// it; a closed output fails the write, which is cleaned up the same way.
+void catchTermination() {
+    struct sigaction action {};
+    action.sa_handler = onTermination;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        ::sigaction(signal, &action, nullptr);
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
 int attach(const std::string& mountPointArg, const std::string& image) {
+    catchTermination();
     fs::path state = stateFolder();
     // Opened before the working folder changes to the mount point.
     struct ImageFile {
@@ -384,13 +317,23 @@ int attach(const std::string& mountPointArg, const std::string& image) {
     if (!S_ISREG(st.st_mode)) {
         fail(image + ": not a disk image");
     }
+    const auto limits = ExtractLimits::forImage(static_cast<uint64_t>(st.st_size));
     MountPoint mountPoint = prepareMountPoint(mountPointArg);
+    std::string device;
     try {
-        extract(file.fd, image);
+        if (auto extracted = extractImage(file.fd, image, limits, &interrupted); !extracted) {
+            fail(extracted.error());
+        }
         makeReadOnly(mountPoint.path);
-        std::string device = record(state, mountPoint);
+        if (interrupted) {
+            fail(image + ": interrupted");
+        }
+        device = record(state, mountPoint);
         printAttachment(device, mountPoint.path);
     } catch (...) {
+        if (!device.empty()) {
+            ::unlink((state / fs::path(device).filename()).c_str());
+        }
         emptyFolder(mountPoint.path);
         if (mountPoint.created) {
             ::rmdir(mountPoint.path.c_str());
@@ -420,40 +363,83 @@ std::optional<std::string> diskName(std::string_view device) {
     return std::string(device);
 }
 
-int eject(const std::string& device) {
-    auto name = diskName(device);
-    if (!name) {
-        fail(device + ": not a disk device");
-    }
-    fs::path recordPath = stateFolder() / *name;
-    std::ifstream in(recordPath, std::ios::binary);
-    if (!in) {
-        fail(device + ": no such attached disk");
-    }
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+struct Record {
     MountPoint mountPoint;
+    bool damaged = true;
+};
+
+Record readRecord(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Record record;
     unsigned long long mode = 0, dev = 0, inode = 0;
     int created = 0;
     auto lineEnd = text.find('\n');
     std::string path = lineEnd == std::string::npos ? "" : text.substr(lineEnd + 1);
-    if (in.bad() || path.empty() ||
-        std::sscanf(text.c_str(), "%d %llu %llu %llu", &created, &mode, &dev, &inode) != 4) {
+    if (!in.bad() && !path.empty() &&
+        std::sscanf(text.c_str(), "%d %llu %llu %llu", &created, &mode, &dev, &inode) == 4) {
+        record.mountPoint = {path, created != 0, static_cast<mode_t>(mode), static_cast<dev_t>(dev),
+                             static_cast<ino_t>(inode)};
+        record.damaged = false;
+    }
+    return record;
+}
+
+// The disk attached at a mount point, as the platform's tool also accepts one: what a
+// caller that could not read the attach output still knows.
+std::optional<std::string> diskAt(const fs::path& state, const std::string& mountPoint) {
+    char* resolved = ::realpath(mountPoint.c_str(), nullptr);
+    if (resolved == nullptr) {
+        return std::nullopt;
+    }
+    const fs::path path = resolved;
+    std::free(resolved);
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(state, error)) {
+        auto name = entry.path().filename().string();
+        if (diskName(name) && readRecord(entry.path()).mountPoint.path == path) {
+            return name;
+        }
+    }
+    return std::nullopt;
+}
+
+int eject(const std::string& device) {
+    fs::path state = stateFolder();
+    auto name = diskName(device);
+    if (!name && device.starts_with('/')) {
+        name = diskAt(state, device);
+        if (!name) {
+            fail(device + ": no disk attached there");
+        }
+    }
+    if (!name) {
+        fail(device + ": not a disk device");
+    }
+    fs::path recordPath = state / *name;
+    if (!linkStatus(recordPath)) {
+        fail(device + ": no such attached disk");
+    }
+    Record record = readRecord(recordPath);
+    if (record.damaged) {
         fail(device + ": the record of this disk is damaged");
     }
-    mountPoint.path = path;
+    const MountPoint& mountPoint = record.mountPoint;
+    const std::string path = mountPoint.path.string();
     // A folder put in the tree's place since the attach is someone else's: leave it.
     auto st = linkStatus(mountPoint.path);
-    if (!st || !S_ISDIR(st->st_mode) || st->st_dev != dev || st->st_ino != inode) {
+    if (!st || !S_ISDIR(st->st_mode) || st->st_dev != mountPoint.device ||
+        st->st_ino != mountPoint.inode) {
         ::unlink(recordPath.c_str());
         fail(device + ": " + path + " is no longer the attached folder");
     }
     emptyFolder(mountPoint.path);
-    if (created) {
+    if (mountPoint.created) {
         if (::rmdir(mountPoint.path.c_str()) != 0) {
             failErrno(path);
         }
     } else {
-        ::chmod(mountPoint.path.c_str(), static_cast<mode_t>(mode));
+        ::chmod(mountPoint.path.c_str(), mountPoint.mode);
     }
     if (::unlink(recordPath.c_str()) != 0) {
         failErrno(recordPath.string());

@@ -122,7 +122,13 @@ DiskImage::attach(const Url& image, const Url& mountPoint, const std::string& to
     if (result->status != 0) {
         return std::unexpected(DiskImageError::attachFailed(errorText(result->errorOutput)));
     }
-    return parseAttachOutput(result->output);
+    auto attached = parseAttachOutput(result->output);
+    if (!attached) {
+        // The tool says it attached the image but not where: eject what is at the mount
+        // point (both tools accept one) rather than leave it attached.
+        (void)Command::run(tool, {"eject", mountPoint.path()});
+    }
+    return attached;
 }
 
 std::expected<void, DiskImageError> DiskImage::detach(const AttachedImage& image,

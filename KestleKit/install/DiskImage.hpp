@@ -52,7 +52,8 @@ struct DiskImage {
     static const std::string& defaultTool();
 
     // Attaches image read-only, hidden, without set-user-id programs and device files,
-    // at mountPoint (a folder that is empty or not there yet). Any thread.
+    // at mountPoint (a folder that is empty or not there yet). Any thread. An answer
+    // that cannot be read is ejected again by its mount point before unexpectedOutput.
     static std::expected<AttachedImage, DiskImageError>
     attach(const Url& image, const Url& mountPoint, const std::string& tool = defaultTool());
 
