@@ -18,7 +18,10 @@
 #include "install/DiskImage.hpp"
 #include "install/Download.hpp"
 #include "install/Installer.hpp"
+#include "install/WorkFolder.hpp"
 #include "support/AtomicFile.hpp"
+#include "support/CrashPoint.hpp"
+#include "support/UniqueFd.hpp"
 
 namespace kestle::framework {
 
@@ -210,25 +213,27 @@ std::expected<fs::path, PlatformError> UpdateWork::prepare(const AppcastItem& it
             return failure(UpdaterError::signature, "The update's code signature was refused: " +
                                                         describe(checked.error()) + ".");
         }
-        if (::mkdir(staging.c_str(), 0700) != 0) {
-            int error = errno;
+        if (int error = WorkFolder::create(staging); error != 0) {
             return failure(error == EACCES || error == EPERM ? UpdaterError::noWritePermission
                                                              : UpdaterError::fileCopy,
                            "The update could not be put beside the app.", posixError(error));
         }
-        if (int error = BundleFiles::copy(*app, staging); error != 0) {
+        // Looked up once: the folder beside the app may be shared, and a folder put in
+        // the staging folder's place must never be what is checked or installed.
+        UniqueFd folder(::open(staging.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        int error = folder.valid() ? BundleFiles::copy(*app, folder.get()) : errno;
+        const fs::path name = preparation.installed.filename();
+        if (error == 0 &&
+            ::renameat(folder.get(), app->filename().c_str(), folder.get(), name.c_str()) != 0) {
+            error = errno;
+        }
+        if (error != 0) {
             BundleFiles::removeTree(staging);
             return failure(error == EACCES || error == EPERM ? UpdaterError::noWritePermission
                                                              : UpdaterError::fileCopy,
                            "The update could not be copied.", posixError(error));
         }
-        fs::path copy = staging / preparation.installed.filename();
-        if (int error = ::rename((staging / app->filename()).c_str(), copy.c_str()); error != 0) {
-            error = errno;
-            BundleFiles::removeTree(staging);
-            return failure(UpdaterError::fileCopy, "The update could not be copied.",
-                           posixError(error));
-        }
+        const fs::path copy = BundleFiles::pinned(folder.get(), name);
         // The copy is what gets installed, so it is what must carry the signature.
         if (auto checked = CodeCheck::checkDeveloperID(copy, *team, preparation.identifier,
                                                        preparation.anchors);
@@ -244,7 +249,8 @@ std::expected<fs::path, PlatformError> UpdateWork::prepare(const AppcastItem& it
             BundleFiles::removeTree(staging);
             return failure(UpdaterError::validation, *refused);
         }
-        return copy;
+        CrashPoint::reach("update.staged");
+        return staging / name;
     }();
     (void)DiskImage::detach(*attached, preparation.diskTool);
     return staged;
@@ -252,18 +258,35 @@ std::expected<fs::path, PlatformError> UpdateWork::prepare(const AppcastItem& it
 
 std::expected<void, PlatformError>
 UpdateWork::swap(const fs::path& staged, const fs::path& installed, const std::string& identifier) {
-    struct stat st {};
-    auto bundle = Bundle::open(installed);
-    if (::lstat(installed.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || !bundle ||
-        bundle->identifier() != identifier) {
-        return failure(UpdaterError::installation, "The app to update is no longer in place.");
+    const auto gone = failure(UpdaterError::installation, "The app to update is no longer in place.");
+    UniqueFd parent(::open(installed.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd staging(parent.valid() ? ::openat(parent.get(), staged.parent_path().filename().c_str(),
+                                               O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
+                                    : -1);
+    // Only this process can write in a private folder it made and marked: anything else
+    // at that name may hold an unchecked bundle.
+    if (!staging.valid() || !WorkFolder::madeHere(staging.get())) {
+        return failure(UpdaterError::installation, "The checked update is no longer in place.");
     }
-    if (::renameat2(AT_FDCWD, staged.c_str(), AT_FDCWD, installed.c_str(), RENAME_EXCHANGE) != 0) {
+    struct stat st {};
+    const fs::path name = installed.filename();
+    if (::fstatat(parent.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISDIR(st.st_mode)) {
+        return gone;
+    }
+    auto bundle = Bundle::open(BundleFiles::pinned(parent.get(), name));
+    if (!bundle || bundle->identifier() != identifier) {
+        return gone;
+    }
+    if (::renameat2(staging.get(), staged.filename().c_str(), parent.get(), name.c_str(),
+                    RENAME_EXCHANGE) != 0) {
         int error = errno;
         return failure(error == EACCES || error == EPERM ? UpdaterError::noWritePermission
                                                          : UpdaterError::installation,
                        "The new version could not be put in place.", posixError(error));
     }
+    ::fsync(parent.get());
+    CrashPoint::reach("update.exchanged");
     return {};
 }
 

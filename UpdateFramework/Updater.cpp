@@ -18,6 +18,7 @@
 #include "UpdaterError.hpp"
 #include "apps/RunningApps.hpp"
 #include "install/BundleFiles.hpp"
+#include "install/WorkFolder.hpp"
 #include "install/DiskImage.hpp"
 #include "install/Installer.hpp"
 #include "support/SystemInfo.hpp"
@@ -353,7 +354,7 @@ void Updater::startDownload() {
     std::error_code error;
     fs::create_directories(options_.work, error);
     // Private: the image is opened here, in a folder other users may share.
-    if (error || ::mkdir(work.c_str(), 0700) != 0) {
+    if (error || WorkFolder::create(work) != 0) {
         fail(UpdaterError::make(UpdaterError::fileCopy, "No room to download the update."));
         return;
     }

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include <dirent.h>
@@ -49,11 +48,20 @@ int copyFile(int source, int target) {
     }
 }
 
+// Deeper than any real bundle; keeps the descriptors a walk holds (one to three per
+// level) well under the process's limit.
+constexpr int kMaxDepth = 128;
+
 // Copies one entry of sourceDir into targetDir: links as links (never followed),
 // modes without set-user-id/set-group-id. The owner gets write permission back, since
-// the disk-image tool took every write bit away to make its tree read-only. Returns an
+// the disk-image tool took every write bit away to make its tree read-only. What is
+// written reaches the disk (files, then their folder) before this returns, so a
+// rename of the copy never publishes a tree a crash could leave half-empty. Returns an
 // errno, 0 on success.
-int copyEntry(int sourceDir, const char* name, int targetDir) {
+int copyEntry(int sourceDir, const char* name, int targetDir, int depth) {
+    if (depth > kMaxDepth) {
+        return ELOOP;
+    }
     struct stat st {};
     if (::fstatat(sourceDir, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
         return errno;
@@ -84,7 +92,7 @@ int copyEntry(int sourceDir, const char* name, int targetDir) {
         if (int error = copyFile(in.get(), out.get()); error != 0) {
             return error;
         }
-        if (::fchmod(out.get(), mode) != 0) {
+        if (::fchmod(out.get(), mode) != 0 || ::fsync(out.get()) != 0) {
             return errno;
         }
         return out.close() ? 0 : errno;
@@ -116,7 +124,7 @@ int copyEntry(int sourceDir, const char* name, int targetDir) {
         if (child == "." || child == "..") {
             continue;
         }
-        if ((error = copyEntry(in.get(), entry->d_name, out.get())) != 0) {
+        if ((error = copyEntry(in.get(), entry->d_name, out.get(), depth + 1)) != 0) {
             break;
         }
         errno = 0;
@@ -125,10 +133,55 @@ int copyEntry(int sourceDir, const char* name, int targetDir) {
         error = errno;
     }
     ::closedir(dir);
-    if (error == 0 && ::fchmod(out.get(), mode) != 0) {
+    if (error == 0 && (::fchmod(out.get(), mode) != 0 || ::fsync(out.get()) != 0)) {
         error = errno;
     }
     return error;
+}
+
+// The names in a folder, read before anything in it is removed.
+std::vector<std::string> names(int folder) {
+    std::vector<std::string> found;
+    int listed = ::dup(folder);
+    DIR* dir = listed < 0 ? nullptr : ::fdopendir(listed);
+    if (dir == nullptr) {
+        if (listed >= 0) {
+            ::close(listed);
+        }
+        return found;
+    }
+    while (dirent* entry = ::readdir(dir)) {
+        std::string_view child = entry->d_name;
+        if (child != "." && child != "..") {
+            found.emplace_back(child);
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+// Removes name from the folder open as parent. Every step is relative to a descriptor
+// opened without following links, so an entry swapped for a link during the walk costs
+// only the link: nothing outside the tree is ever reached.
+void removeEntry(int parent, const char* name, int depth) {
+    if (::unlinkat(parent, name, 0) == 0 || errno != EISDIR) {
+        return;
+    }
+    if (depth <= kMaxDepth) {
+        UniqueFd folder(::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        struct stat st {};
+        if (folder.valid() && ::fstat(folder.get(), &st) == 0) {
+            // An extracted tree is read-only, and a folder without its write bit keeps
+            // its entries.
+            ::fchmod(folder.get(), (st.st_mode & 07777) | S_IRWXU);
+            for (const std::string& child : names(folder.get())) {
+                removeEntry(folder.get(), child.c_str(), depth + 1);
+            }
+        }
+    }
+    if (::unlinkat(parent, name, AT_REMOVEDIR) != 0 && errno == ENOTDIR) {
+        ::unlinkat(parent, name, 0); // it became a link or a file meanwhile
+    }
 }
 
 } // namespace
@@ -154,27 +207,39 @@ std::string BundleFiles::uniqueName() {
 }
 
 void BundleFiles::removeTree(const fs::path& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) {
+    const fs::path tree = path.filename().empty() ? path.parent_path() : path;
+    if (tree.filename().empty() || tree.filename() == "." || tree.filename() == "..") {
         return;
     }
-    std::error_code ignored;
-    if (S_ISDIR(st.st_mode)) {
-        ::chmod(path.c_str(), (st.st_mode & 07777) | S_IRWXU);
-        for (const auto& child : fs::directory_iterator(path, ignored)) {
-            removeTree(child.path());
-        }
+    const fs::path parentPath = tree.has_parent_path() ? tree.parent_path() : fs::path(".");
+    UniqueFd parent(::open(parentPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (parent.valid()) {
+        removeAt(parent.get(), tree.filename());
     }
-    fs::remove(path, ignored);
+}
+
+void BundleFiles::removeAt(int folder, const fs::path& name) {
+    removeEntry(folder, name.c_str(), 0);
 }
 
 int BundleFiles::copy(const fs::path& app, const fs::path& intoFolder) {
-    UniqueFd source(::open(app.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     UniqueFd target(::open(intoFolder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!source.valid() || !target.valid()) {
+    if (!target.valid()) {
         return errno;
     }
-    return copyEntry(source.get(), app.filename().c_str(), target.get());
+    return copy(app, target.get());
+}
+
+int BundleFiles::copy(const fs::path& app, int intoFolder) {
+    UniqueFd source(::open(app.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!source.valid()) {
+        return errno;
+    }
+    return copyEntry(source.get(), app.filename().c_str(), intoFolder, 0);
+}
+
+fs::path BundleFiles::pinned(int folder, const fs::path& name) {
+    return fs::path("/proc/self/fd") / std::to_string(folder) / name;
 }
 
 std::optional<fs::path> BundleFiles::findApp(const fs::path& mountPoint,

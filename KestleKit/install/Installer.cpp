@@ -19,7 +19,9 @@
 #include "apps/InstalledApps.hpp"
 #include "feeds/Version.hpp"
 #include "install/BundleFiles.hpp"
+#include "install/WorkFolder.hpp"
 #include "support/Base64.hpp"
+#include "support/CrashPoint.hpp"
 #include "support/UniqueFd.hpp"
 
 namespace kestle {
@@ -60,18 +62,21 @@ std::expected<InstallResult, InstallError> place(const Installer& installer,
         step(UpdateStep::installing(false));
     }
 
-    // Inside the destination, so the final rename never crosses a file system.
-    const fs::path folder = request.folder.path();
-    const fs::path staging = folder / (".velmarkestle-" + BundleFiles::uniqueName());
-    if (::mkdir(staging.c_str(), 0700) != 0) {
-        return std::unexpected(copyError(errno));
+    // Inside the destination, so the final rename never crosses a file system. Its
+    // path is looked up once: everything after works through its descriptor, so a
+    // folder put in its place (the destination may be shared) is never what is checked
+    // or installed.
+    auto staging = WorkFolder::make(request.folder.path(), ".velmarkestle-");
+    if (!staging) {
+        return std::unexpected(copyError(staging.error()));
     }
-    BundleFiles::TreeRemoval removeStaging(staging);
+    CrashPoint::reach("install.staging");
     const fs::path name = app->filename();
-    const fs::path staged = staging / name;
-    if (int error = BundleFiles::copy(*app, staging); error != 0) {
+    if (int error = BundleFiles::copy(*app, staging->fd()); error != 0) {
         return std::unexpected(copyError(error));
     }
+    CrashPoint::reach("install.copied");
+    const fs::path staged = staging->pinned(name);
     if (auto checked = CodeCheck::check(staged, requirement, installer.anchors); !checked) {
         return std::unexpected(InstallError::codeCheck(checked.error()));
     }
@@ -86,9 +91,10 @@ std::expected<InstallResult, InstallError> place(const Installer& installer,
     if (auto found = alreadyThere(request)) {
         return std::unexpected(InstallError::alreadyThere(*found));
     }
-    const fs::path destination = folder / name;
-    if (::renameat2(AT_FDCWD, staged.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) !=
-        0) {
+    CrashPoint::reach("install.checked");
+    const fs::path destination = request.folder.path() / name;
+    if (::renameat2(staging->fd(), name.c_str(), staging->parentFd(), name.c_str(),
+                    RENAME_NOREPLACE) != 0) {
         int error = errno;
         if (error == EPERM || error == EACCES) {
             return std::unexpected(InstallError::of(Kind::notWritable));
@@ -98,6 +104,8 @@ std::expected<InstallResult, InstallError> place(const Installer& installer,
         }
         return std::unexpected(InstallError::copy(error));
     }
+    ::fsync(staging->parentFd());
+    CrashPoint::reach("install.placed");
     const Url installedUrl = Url::fromPath(destination.string());
     auto installed = InstalledApps::read(installedUrl);
     if (!installed) {
@@ -269,16 +277,16 @@ Installer::install(const InstallRequest& request, const Step& step, std::stop_to
 
     std::error_code error;
     fs::create_directories(work, error);
-    const fs::path workFolder = work / ("VelmarKestle-" + BundleFiles::uniqueName());
     // Private: the image is extracted here, in a folder other users may share.
-    if (error || ::mkdir(workFolder.c_str(), 0700) != 0) {
-        return std::unexpected(InstallError::copy(error ? error.value() : errno));
+    auto workFolder = WorkFolder::make(work, "VelmarKestle-");
+    if (error || !workFolder) {
+        return std::unexpected(InstallError::copy(error ? error.value() : workFolder.error()));
     }
-    BundleFiles::TreeRemoval removeWork(workFolder);
+    CrashPoint::reach("install.work");
 
-    const fs::path downloadFile = workFolder / "download.dmg";
+    const fs::path downloadFile = workFolder->path() / "download.dmg";
     const auto expectedSize = static_cast<uint64_t>(length);
-    if (auto room = Download::checkRoom(workFolder, expectedSize); !room) {
+    if (auto room = Download::checkRoom(workFolder->path(), expectedSize); !room) {
         return std::unexpected(InstallError::download(room.error()));
     }
     report(UpdateStep::downloading(0, expectedSize));
@@ -297,7 +305,7 @@ Installer::install(const InstallRequest& request, const Step& step, std::stop_to
         return std::unexpected(verified.error());
     }
 
-    const fs::path mountPoint = workFolder / "volume";
+    const fs::path mountPoint = workFolder->path() / "volume";
     auto attached = images.attach(Url::fromPath(downloadFile.string()),
                                   Url::fromPath(mountPoint.string() + "/"));
     if (!attached) {
