@@ -258,11 +258,13 @@ std::expected<fs::path, PlatformError> UpdateWork::prepare(const AppcastItem& it
 
 std::expected<void, PlatformError>
 UpdateWork::swap(const fs::path& staged, const fs::path& installed, const std::string& identifier) {
-    const auto gone = failure(UpdaterError::installation, "The app to update is no longer in place.");
+    const auto gone =
+        failure(UpdaterError::installation, "The app to update is no longer in place.");
     UniqueFd parent(::open(installed.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    UniqueFd staging(parent.valid() ? ::openat(parent.get(), staged.parent_path().filename().c_str(),
-                                               O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
-                                    : -1);
+    UniqueFd staging(parent.valid()
+                         ? ::openat(parent.get(), staged.parent_path().filename().c_str(),
+                                    O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
+                         : -1);
     // Only this process can write in a private folder it made and marked: anything else
     // at that name may hold an unchecked bundle.
     if (!staging.valid() || !WorkFolder::madeHere(staging.get())) {

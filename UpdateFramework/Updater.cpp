@@ -18,9 +18,10 @@
 #include "UpdaterError.hpp"
 #include "apps/RunningApps.hpp"
 #include "install/BundleFiles.hpp"
-#include "install/WorkFolder.hpp"
 #include "install/DiskImage.hpp"
 #include "install/Installer.hpp"
+#include "install/Leftovers.hpp"
+#include "install/WorkFolder.hpp"
 #include "support/SystemInfo.hpp"
 
 namespace kestle::framework {
@@ -350,7 +351,8 @@ void Updater::cancelPhase() {
 }
 
 void Updater::startDownload() {
-    const fs::path work = options_.work / ("VelmarKestle-update-" + BundleFiles::uniqueName());
+    const fs::path work =
+        options_.work / (std::string(Leftovers::updateWork) + BundleFiles::uniqueName());
     std::error_code error;
     fs::create_directories(options_.work, error);
     // Private: the image is opened here, in a folder other users may share.
@@ -432,8 +434,8 @@ void Updater::downloaded() {
                                         *key_,
                                         options_.anchors,
                                         options_.diskTool};
-    cycle_->staging =
-        application_.path().parent_path() / (".velmarkestle-" + BundleFiles::uniqueName());
+    cycle_->staging = application_.path().parent_path() /
+                      (std::string(Leftovers::staging) + BundleFiles::uniqueName());
     AppcastItem item = *cycle_->item;
     fs::path staging = cycle_->staging;
     using Staged = std::expected<fs::path, PlatformError>;

@@ -19,6 +19,7 @@
 #include "apps/InstalledApps.hpp"
 #include "feeds/Version.hpp"
 #include "install/BundleFiles.hpp"
+#include "install/Leftovers.hpp"
 #include "install/WorkFolder.hpp"
 #include "support/Base64.hpp"
 #include "support/CrashPoint.hpp"
@@ -66,7 +67,7 @@ std::expected<InstallResult, InstallError> place(const Installer& installer,
     // path is looked up once: everything after works through its descriptor, so a
     // folder put in its place (the destination may be shared) is never what is checked
     // or installed.
-    auto staging = WorkFolder::make(request.folder.path(), ".velmarkestle-");
+    auto staging = WorkFolder::make(request.folder.path(), Leftovers::staging);
     if (!staging) {
         return std::unexpected(copyError(staging.error()));
     }
@@ -278,7 +279,7 @@ Installer::install(const InstallRequest& request, const Step& step, std::stop_to
     std::error_code error;
     fs::create_directories(work, error);
     // Private: the image is extracted here, in a folder other users may share.
-    auto workFolder = WorkFolder::make(work, "VelmarKestle-");
+    auto workFolder = WorkFolder::make(work, Leftovers::installWork);
     if (error || !workFolder) {
         return std::unexpected(InstallError::copy(error ? error.value() : workFolder.error()));
     }

@@ -134,8 +134,8 @@ std::expected<WorkFolder, int> WorkFolder::make(const fs::path& parent, std::str
         return std::unexpected(errno);
     }
     made.path_ = parent / name;
-    made.folder_.reset(
-        ::openat(made.parent_.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    made.folder_.reset(::openat(made.parent_.get(), name.c_str(),
+                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     int error = made.folder_.valid() ? writeMarker(made.folder_.get()) : errno;
     if (error != 0) {
         return std::unexpected(error); // made goes, and the folder with it
