@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPointer>
+#include <QThreadPool>
 #include <QTranslator>
 #include <QUrl>
 
@@ -84,6 +85,10 @@ int main(int argc, char* argv[]) {
     KestleModel& model = KestleModel::shared();
     qCInfo(lcApp, "VelmarKestle %s (%s) started", config.shortVersion.c_str(),
            config.build.c_str());
+
+    // Off the main thread: a killed install may have left a large tree behind.
+    QThreadPool::globalInstance()->start(
+        [config] { LiveSetup::sweepLeftovers(config, LiveSetup::standardPlaces(config)); });
 
     QPointer<MainWindow> window;
     const AppActions actions =

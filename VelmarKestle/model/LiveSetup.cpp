@@ -8,6 +8,7 @@
 #include "apps/InstalledApps.hpp"
 #include "check/Checker.hpp"
 #include "check/WebSource.hpp"
+#include "install/Leftovers.hpp"
 #include "model/KestleModel.hpp"
 #include "platform/FreedesktopTrash.hpp"
 #include "sessions/InstallJob.hpp"
@@ -73,6 +74,15 @@ std::shared_ptr<const Installer> LiveSetup::installer(const Configuration& confi
                         .work = places.work.empty() ? Installer::defaultWork() : places.work,
                         .anchors = config.anchors};
     return std::make_shared<const Installer>(std::move(installer));
+}
+
+void LiveSetup::sweepLeftovers(const Configuration& config, const Places& places) {
+    const auto removed = Leftovers::sweep(
+        places.work.empty() ? Installer::defaultWork() : places.work, config.folders,
+        places.diskTool.empty() ? DiskImage::defaultTool() : places.diskTool);
+    for (const fs::path& folder : removed) {
+        qCInfo(lcInstall, "Removed %s, left by an earlier run", folder.c_str());
+    }
 }
 
 framework::Updater::Options LiveSetup::updaterOptions(const Configuration& config,

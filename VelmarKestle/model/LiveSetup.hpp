@@ -41,6 +41,11 @@ struct LiveSetup {
     // The installer for this configuration; nothing without an update key.
     static std::shared_ptr<const Installer> installer(const Configuration& config,
                                                       const Places& places);
+    // Removes what installs and updates of earlier runs left when they were killed
+    // (working and staging folders, images still attached). Disk work: off the main
+    // thread.
+    static void sweepLeftovers(const Configuration& config, const Places& places);
+
     // What the update sessions' updaters are given.
     static framework::Updater::Options updaterOptions(const Configuration& config,
                                                       const Places& places);
