@@ -146,6 +146,10 @@ void Extraction::run(int imageFd) {
             continue; // the image's root is the mount point
         }
         checkInside(path, path);
+        if (std::count(path.begin(), path.end(), '/') >= ExtractLimits::kMaxDepth) {
+            refuse("refused entry " + path + ": deeper than " +
+                   std::to_string(ExtractLimits::kMaxDepth) + " folders");
+        }
         auto type = archive_entry_filetype(entry);
         if (type == AE_IFCHR || type == AE_IFBLK || type == AE_IFIFO || type == AE_IFSOCK) {
             continue;

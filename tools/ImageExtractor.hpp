@@ -22,6 +22,8 @@ struct ExtractLimits {
     static constexpr uint64_t kExpansion = 16;
     static constexpr uint64_t kMaxBytes = uint64_t(8) << 30;
     static constexpr uint64_t kMaxEntries = 100000;
+    // Deeper than any bundle; what copies and removes the tree stays within it.
+    static constexpr long kMaxDepth = 128;
 
     // 16 times the image, at most 8 GiB, and 100,000 entries.
     static ExtractLimits forImage(uint64_t imageSize);

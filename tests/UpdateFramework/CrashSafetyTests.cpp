@@ -170,6 +170,43 @@ TEST(CrashSafety, AnUpdateKilledAtAnyStepLeavesTheOldAppOrTheNewOneOnceSwept) {
     }
 }
 
+// Someone who may write the app's folder swaps the checked staging folder for one of
+// their own before the exchange.
+fs::path swappedApps;
+void swapStaging(std::string_view step) {
+    if (step != "update.staged") {
+        return;
+    }
+    for (const auto& entry : fs::directory_iterator(swappedApps)) {
+        if (entry.path().filename().string().starts_with(Leftovers::staging)) {
+            fs::rename(entry.path(), swappedApps.parent_path() / "taken");
+            TempFolder::writeText(entry.path() / "Notes.app/Contents/Resources/build.txt", "evil");
+            fs::permissions(entry.path(), fs::perms(0700));
+        }
+    }
+}
+
+TEST(CrashSafety, AnExchangeRefusesAStagingFolderSwappedAfterTheCheck) {
+    Fixture f;
+    AppBundleMaker::make(f.apps / "Notes.app", {});
+    const Snapshot old = TempFolder::snapshot(f.apps);
+    swappedApps = f.apps;
+    kestle::CrashPoint::setHook(swapStaging);
+    update(f);
+    kestle::CrashPoint::setHook(nullptr);
+
+    EXPECT_EQ(TempFolder::readText(f.apps / "Notes.app/Contents/Resources/build.txt"), "100");
+    EXPECT_EQ(TempFolder::snapshot(f.apps / "Notes.app"), [&] {
+        Snapshot app;
+        for (const auto& [name, what] : old) {
+            if (name.starts_with("Notes.app/")) {
+                app[name.substr(10)] = what;
+            }
+        }
+        return app;
+    }());
+}
+
 TEST(CrashSafety, TheSweepTakesOnlyWhatEndedRunsOfThisProgramLeft) {
     TempFolder temp;
     const fs::path apps = temp / "Applications";

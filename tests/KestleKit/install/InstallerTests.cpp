@@ -20,6 +20,7 @@
 #include "helpers/TestSigning.hpp"
 #include "install/Command.hpp"
 #include "support/Base64.hpp"
+#include "support/CrashPoint.hpp"
 
 using kestle::CodeCheck;
 using kestle::CodeCheckError;
@@ -353,6 +354,42 @@ TEST(Installer, ADetachFailureAfterPlacingStillReturnsTheApp) {
     ASSERT_TRUE(result.has_value()) << describe(result.error());
     EXPECT_TRUE(fs::is_directory(f.apps / "Notes.app"));
     f.expectNoTraces();
+}
+
+// Someone who may write the Applications folder puts a folder of their own, with an
+// unsigned app, where the staged copy was checked a moment before.
+fs::path swappedApps;
+void swapStaging(std::string_view step) {
+    if (step != "install.copied") {
+        return;
+    }
+    for (const auto& entry : fs::directory_iterator(swappedApps)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with(".velmarkestle-")) {
+            fs::rename(entry.path(), swappedApps.parent_path() / "taken");
+            TempFolder::writeText(entry.path() / "Notes.app/Contents/Info.plist",
+                                  infoPlist(notesID));
+            TempFolder::writeText(entry.path() / "Notes.app/Contents/MacOS/Notes",
+                                  "#!/bin/sh\nevil\n");
+        }
+    }
+}
+
+TEST(Installer, AStagingFolderSwappedAfterTheCopyInstallsTheCheckedCopyOrNothing) {
+    Fixture f;
+    std::string bytes = f.goodImage();
+    f.server.serve("/Notes.iso", bytes);
+    swappedApps = f.apps;
+    kestle::CrashPoint::setHook(swapStaging);
+    auto result = f.installer.install(f.request("/Notes.iso", bytes), nullptr);
+    kestle::CrashPoint::setHook(nullptr);
+
+    ASSERT_TRUE(result.has_value()) << describe(result.error());
+    EXPECT_EQ(TempFolder::readText(f.apps / "Notes.app/Contents/MacOS/Notes"),
+              "#!/bin/sh\necho notes\n");
+    EXPECT_TRUE(CodeCheck::check(f.apps / "Notes.app", Installer::velmarRequirement(notesID),
+                                 f.installer.anchors)
+                    .has_value());
 }
 
 TEST(Installer, ReadOnlyDestinationFailsBeforeAnythingElse) {
