@@ -214,8 +214,9 @@ std::expected<fs::path, PlatformError> UpdateWork::prepare(const AppcastItem& it
                                                         describe(checked.error()) + ".");
         }
         if (int error = WorkFolder::create(staging); error != 0) {
-            return failure(error == EACCES || error == EPERM ? UpdaterError::noWritePermission
-                                                             : UpdaterError::fileCopy,
+            return failure(error == EACCES || error == EPERM || error == EROFS
+                               ? UpdaterError::noWritePermission
+                               : UpdaterError::fileCopy,
                            "The update could not be put beside the app.", posixError(error));
         }
         // Looked up once: the folder beside the app may be shared, and a folder put in
@@ -229,8 +230,9 @@ std::expected<fs::path, PlatformError> UpdateWork::prepare(const AppcastItem& it
         }
         if (error != 0) {
             BundleFiles::removeTree(staging);
-            return failure(error == EACCES || error == EPERM ? UpdaterError::noWritePermission
-                                                             : UpdaterError::fileCopy,
+            return failure(error == EACCES || error == EPERM || error == EROFS
+                               ? UpdaterError::noWritePermission
+                               : UpdaterError::fileCopy,
                            "The update could not be copied.", posixError(error));
         }
         const fs::path copy = BundleFiles::pinned(folder.get(), name);
@@ -283,8 +285,9 @@ UpdateWork::swap(const fs::path& staged, const fs::path& installed, const std::s
     if (::renameat2(staging.get(), staged.filename().c_str(), parent.get(), name.c_str(),
                     RENAME_EXCHANGE) != 0) {
         int error = errno;
-        return failure(error == EACCES || error == EPERM ? UpdaterError::noWritePermission
-                                                         : UpdaterError::installation,
+        return failure(error == EACCES || error == EPERM || error == EROFS
+                           ? UpdaterError::noWritePermission
+                           : UpdaterError::installation,
                        "The new version could not be put in place.", posixError(error));
     }
     ::fsync(parent.get());

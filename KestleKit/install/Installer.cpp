@@ -40,7 +40,7 @@ std::optional<std::string> alreadyThere(const InstallRequest& request) {
 }
 
 InstallError copyError(int error) {
-    if (error == EACCES || error == EPERM) {
+    if (error == EACCES || error == EPERM || error == EROFS) {
         return InstallError::of(InstallError::Kind::notWritable);
     }
     return InstallError::copy(error);
@@ -97,7 +97,7 @@ std::expected<InstallResult, InstallError> place(const Installer& installer,
     if (::renameat2(staging->fd(), name.c_str(), staging->parentFd(), name.c_str(),
                     RENAME_NOREPLACE) != 0) {
         int error = errno;
-        if (error == EPERM || error == EACCES) {
+        if (error == EPERM || error == EACCES || error == EROFS) {
             return std::unexpected(InstallError::of(Kind::notWritable));
         }
         if (error == EEXIST) {

@@ -34,12 +34,27 @@ bool AtomicFile::write(const std::filesystem::path& path, std::string_view bytes
         return false;
     }
     bool ok = ::fchmod(fd.get(), mode) == 0 && writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
-    ok = fd.close() && ok;
-    ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
+    int error = ok ? 0 : errno;
+    if (!fd.close() && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
     if (!ok) {
         ::unlink(temporary.c_str());
+        errno = error;
+        return false;
     }
-    return ok;
+    // The rename itself reaches the disk only with its folder.
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+    UniqueFd parent(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (parent.valid()) {
+        ::fsync(parent.get());
+    }
+    return true;
 }
 
 std::optional<std::string> AtomicFile::read(const std::filesystem::path& path, size_t maxBytes) {

@@ -12,7 +12,7 @@ namespace kestle {
 struct AtomicFile {
     // Replaces path with bytes in one step (temporary file, fsync, rename): readers
     // see the old content or the new, never half of it. False on any failure, with
-    // nothing left behind.
+    // nothing left behind and errno telling why (ENOSPC, EROFS, EACCES…).
     static bool write(const std::filesystem::path& path, std::string_view bytes,
                       unsigned mode = 0644);
 

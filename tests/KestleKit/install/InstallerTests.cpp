@@ -10,12 +10,14 @@
 #include <vector>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "codesign/CodeSigner.hpp"
 #include "helpers/LoopbackServer.hpp"
+#include "helpers/SmallDisk.hpp"
 #include "helpers/TempFolder.hpp"
 #include "helpers/TestSigning.hpp"
 #include "install/Command.hpp"
@@ -392,19 +394,74 @@ TEST(Installer, AStagingFolderSwappedAfterTheCopyInstallsTheCheckedCopyOrNothing
                     .has_value());
 }
 
-TEST(Installer, ReadOnlyDestinationFailsBeforeAnythingElse) {
-    // Root writes through any permission bits, and no read-only mount is ours to use.
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "permission bits do not stop root";
-    }
+// An Applications folder on a disk too small for the app, then on a read-only one:
+// each ends in its error, with nothing staged left on it and nothing left elsewhere.
+TEST(Installer, AFullOrReadOnlyApplicationsDiskFailsCleanly) {
+    Fixture f;
+    const fs::path good = f.temp / "good";
+    makeApp(good / "Notes.app");
+    TempFolder::writeText(good / "Notes.app/Contents/Resources/big.bin",
+                          std::string(512 * 1024, 'x'));
+    ASSERT_TRUE(CodeSigner::sign(good / "Notes.app", notesID, CodeCheck::velmarTeam, velmarKey()));
+    const std::string bytes = f.image(good);
+    f.server.serve("/Notes.iso", bytes);
+    const InstallRequest request = f.request("/Notes.iso", bytes);
+
+    EXPECT_ON_SMALL_DISK(
+        kestle::test::SmallDisk::run(f.apps, 256 * 1024, false, [&]() -> std::string {
+            auto full = f.installer.install(request, nullptr);
+            if (full || full.error() != InstallError::copy(ENOSPC)) {
+                return "a full disk gave " +
+                       (full ? std::string("success") : describe(full.error()));
+            }
+            if (!fs::is_empty(f.apps)) {
+                return "the full disk keeps " + fs::directory_iterator(f.apps)->path().string();
+            }
+            if (!kestle::test::SmallDisk::makeReadOnly(f.apps)) {
+                return "the disk could not be made read-only";
+            }
+            const size_t requests = f.server.totalRequests();
+            auto readOnly = f.installer.install(request, nullptr);
+            if (readOnly || readOnly.error() != InstallError::of(InstallError::Kind::notWritable)) {
+                return "a read-only disk gave " +
+                       (readOnly ? std::string("success") : describe(readOnly.error()));
+            }
+            if (f.server.totalRequests() != requests) {
+                return "a read-only disk still downloaded";
+            }
+            return {};
+        }));
+    f.expectNoTraces();
+}
+
+TEST(Installer, AFolderThisAccountMayNotWriteFailsBeforeAnythingElse) {
     Fixture f;
     fs::permissions(f.apps, fs::perms(0555));
     InstallRequest request{notesID,      *Url::parse(f.server.url("/none.iso")), std::nullopt,
                            std::nullopt, Url::fromPath(f.apps.string()),         "42"};
-    auto result = f.installer.install(request, nullptr);
+    // Root writes through any permission bits: it tries as nobody, in a child.
+    if (::geteuid() == 0) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            bool dropped =
+                ::setresgid(65534, 65534, 65534) == 0 && ::setresuid(65534, 65534, 65534) == 0;
+            auto result = f.installer.install(request, nullptr);
+            ::_exit(!dropped ? 2
+                    : !result && result.error() == InstallError::of(InstallError::Kind::notWritable)
+                        ? 0
+                        : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        ASSERT_NE(WEXITSTATUS(status), 2) << "cannot become nobody";
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "nobody was not refused as notWritable";
+    } else {
+        auto result = f.installer.install(request, nullptr);
+        ASSERT_FALSE(result.has_value());
+        EXPECT_EQ(result.error(), InstallError::of(InstallError::Kind::notWritable));
+    }
     fs::permissions(f.apps, fs::perms(0755));
-    ASSERT_FALSE(result.has_value());
-    EXPECT_EQ(result.error(), InstallError::of(InstallError::Kind::notWritable));
     EXPECT_EQ(f.server.totalRequests(), 0u);
     f.expectNoTraces();
 }
