@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "support/CrashPoint.hpp"
+
 namespace kestle {
 
 std::string describe(const TrashError& error) {
@@ -41,7 +43,9 @@ std::expected<TrashedApp, TrashError> AppTrash::trash(const Url& url) const {
     if (!moveToTrash_) {
         return std::unexpected(TrashError::failed(ENOSYS));
     }
+    CrashPoint::reach("trash.moving");
     auto moved = moveToTrash_(url);
+    CrashPoint::reach("trash.moved");
     if (!moved) {
         return std::unexpected(TrashError::failed(moved.error().code));
     }
@@ -60,6 +64,7 @@ std::expected<void, TrashError> AppTrash::restore(const TrashedApp& trashed) con
     std::string to = trashed.original.path();
     // Never a plain rename as a fallback: it could replace a newly installed copy.
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        CrashPoint::reach("trash.restored");
         return {};
     }
     int error = errno;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "helpers/CrashChild.hpp"
 #include "helpers/TempFolder.hpp"
 #include "install/AppTrash.hpp"
 
@@ -51,6 +52,31 @@ TEST_F(FreedesktopTrash, RoundTripThroughTheHomeTrash) {
     EXPECT_FALSE(fs::exists(inTrash));
     EXPECT_EQ(TempFolder::readText(bundle / "Contents/Info.plist"), "plist");
     EXPECT_EQ(TempFolder::readText(bundle / "Contents/MacOS/Tool"), "binary");
+}
+
+// Killed on either side of the move, or of putting it back: the whole bundle is in
+// exactly one place.
+TEST_F(FreedesktopTrash, AMoveKilledAtAnyStepLeavesTheWholeBundleInOnePlace) {
+    const auto bundleFiles = TempFolder::snapshot(bundle);
+    const fs::path files = dataHome / "Trash/files";
+    auto whereIsIt = [&]() -> std::string {
+        const bool inPlace = fs::exists(bundle);
+        const bool inTrash = fs::exists(files / "Tool.app");
+        if (inPlace == inTrash) {
+            return inPlace ? "in both places" : "nowhere";
+        }
+        return TempFolder::snapshot(inPlace ? bundle : files / "Tool.app") == bundleFiles
+                   ? (inPlace ? "in place" : "in the Trash")
+                   : "incomplete";
+    };
+    const Url url = Url::fromPath(bundle.string());
+    ASSERT_TRUE(kestle::test::killedAt("trash.moving", [&] { (void)appTrash.trash(url); }));
+    EXPECT_EQ(whereIsIt(), "in place");
+    ASSERT_TRUE(kestle::test::killedAt("trash.moved", [&] { (void)appTrash.trash(url); }));
+    EXPECT_EQ(whereIsIt(), "in the Trash");
+    const kestle::TrashedApp trashed{url, Url::fromPath((files / "Tool.app").string())};
+    ASSERT_TRUE(kestle::test::killedAt("trash.restored", [&] { (void)appTrash.restore(trashed); }));
+    EXPECT_EQ(whereIsIt(), "in place");
 }
 
 TEST_F(FreedesktopTrash, UnusableDataFolderLeavesTheBundleInPlace) {
