@@ -139,8 +139,33 @@ int copyEntry(int sourceDir, const char* name, int targetDir, int depth) {
     return error;
 }
 
-// The names in a folder, read before anything in it is removed.
-std::vector<std::string> names(int folder) {
+// Removes name from the folder open as parent. Every step is relative to a descriptor
+// opened without following links, so an entry swapped for a link during the walk costs
+// only the link: nothing outside the tree is ever reached.
+void removeEntry(int parent, const char* name, int depth) {
+    if (::unlinkat(parent, name, 0) == 0 || errno != EISDIR) {
+        return;
+    }
+    if (depth <= kMaxDepth) {
+        UniqueFd folder(::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        struct stat st {};
+        if (folder.valid() && ::fstat(folder.get(), &st) == 0) {
+            // An extracted tree is read-only, and a folder without its write bit keeps
+            // its entries.
+            ::fchmod(folder.get(), (st.st_mode & 07777) | S_IRWXU);
+            for (const std::string& child : BundleFiles::names(folder.get())) {
+                removeEntry(folder.get(), child.c_str(), depth + 1);
+            }
+        }
+    }
+    if (::unlinkat(parent, name, AT_REMOVEDIR) != 0 && errno == ENOTDIR) {
+        ::unlinkat(parent, name, 0); // it became a link or a file meanwhile
+    }
+}
+
+} // namespace
+
+std::vector<std::string> BundleFiles::names(int folder) {
     std::vector<std::string> found;
     int listed = ::dup(folder);
     DIR* dir = listed < 0 ? nullptr : ::fdopendir(listed);
@@ -159,32 +184,6 @@ std::vector<std::string> names(int folder) {
     ::closedir(dir);
     return found;
 }
-
-// Removes name from the folder open as parent. Every step is relative to a descriptor
-// opened without following links, so an entry swapped for a link during the walk costs
-// only the link: nothing outside the tree is ever reached.
-void removeEntry(int parent, const char* name, int depth) {
-    if (::unlinkat(parent, name, 0) == 0 || errno != EISDIR) {
-        return;
-    }
-    if (depth <= kMaxDepth) {
-        UniqueFd folder(::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        struct stat st {};
-        if (folder.valid() && ::fstat(folder.get(), &st) == 0) {
-            // An extracted tree is read-only, and a folder without its write bit keeps
-            // its entries.
-            ::fchmod(folder.get(), (st.st_mode & 07777) | S_IRWXU);
-            for (const std::string& child : names(folder.get())) {
-                removeEntry(folder.get(), child.c_str(), depth + 1);
-            }
-        }
-    }
-    if (::unlinkat(parent, name, AT_REMOVEDIR) != 0 && errno == ENOTDIR) {
-        ::unlinkat(parent, name, 0); // it became a link or a file meanwhile
-    }
-}
-
-} // namespace
 
 std::string BundleFiles::uniqueName() {
     std::array<uint8_t, 16> bytes{};

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kestle {
 
@@ -27,6 +28,10 @@ struct BundleFiles {
     // trees deeper than 128 levels too (ELOOP). Returns an errno, 0 on success.
     static int copy(const std::filesystem::path& app, const std::filesystem::path& intoFolder);
     static int copy(const std::filesystem::path& app, int intoFolder);
+
+    // The names in the folder open as folder, without "." and "..": read whole, so
+    // that entries can be removed while going through them.
+    static std::vector<std::string> names(int folder);
 
     // A path to name in the folder open as folder that reaches that very folder however
     // its own path is renamed or replaced meanwhile: what was checked there is what is

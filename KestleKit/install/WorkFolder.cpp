@@ -5,7 +5,6 @@
 #include <charconv>
 #include <optional>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -181,25 +180,18 @@ std::vector<fs::path> WorkFolder::sweep(const fs::path& parent,
                                         const std::function<void(const fs::path&)>& beforeRemoval) {
     std::vector<fs::path> removed;
     UniqueFd folder(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    int listed = folder.valid() ? ::dup(folder.get()) : -1;
-    DIR* dir = listed < 0 ? nullptr : ::fdopendir(listed);
-    if (dir == nullptr) {
-        if (listed >= 0) {
-            ::close(listed);
-        }
+    if (!folder.valid()) {
         return removed;
     }
     std::vector<std::string> candidates;
-    while (dirent* entry = ::readdir(dir)) {
-        std::string_view name = entry->d_name;
+    for (const std::string& name : BundleFiles::names(folder.get())) {
         for (std::string_view prefix : prefixes) {
-            if (name.starts_with(prefix) && isUUID(name.substr(prefix.size()))) {
-                candidates.emplace_back(name);
+            if (name.starts_with(prefix) && isUUID(std::string_view(name).substr(prefix.size()))) {
+                candidates.push_back(name);
                 break;
             }
         }
     }
-    ::closedir(dir);
 
     for (const std::string& name : candidates) {
         struct stat st {};
