@@ -1,0 +1,102 @@
+#include "platform/AutostartEntry.hpp"
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include "helpers/TempFolder.hpp"
+
+using kestle::app::AutostartEntry;
+using kestle::test::TempFolder;
+namespace fs = std::filesystem;
+using Status = AutostartEntry::Status;
+
+namespace {
+
+class Autostart : public testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("XDG_CONFIG_HOME", (temp / "config").c_str(), 1);
+        // A path with spaces and the characters Exec must escape.
+        TempFolder::writeText(executable, "#!/bin/sh\n");
+        fs::permissions(executable, fs::perms(0755));
+    }
+    void TearDown() override { ::unsetenv("XDG_CONFIG_HOME"); }
+
+    TempFolder temp;
+    fs::path executable = temp / "My Apps/Velmar $Kestle\\\"x\".app/Contents/MacOS/VelmarKestle";
+    AutostartEntry entry{QStringLiteral("com.velmar.VelmarKestle"),
+                         QString::fromStdString(executable.string()),
+                         QStringLiteral("velmarkestle")};
+};
+
+TEST_F(Autostart, OnOffAndTheWaysDesktopToolsSwitchAnEntryOff) {
+    EXPECT_EQ(entry.status(), Status::notRegistered);
+    ASSERT_EQ(entry.setOpenAtLogin(true), Status::enabled);
+    EXPECT_EQ(entry.file().toStdString(),
+              (temp / "config/autostart/com.velmar.VelmarKestle.desktop").string());
+    const std::string text = TempFolder::readText(entry.file().toStdString());
+    EXPECT_NE(text.find("X-GNOME-Autostart-enabled=true\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(" --autostart\n"), std::string::npos) << text;
+
+    for (const char* off : {"Hidden=true\n", "X-GNOME-Autostart-enabled=false\n"}) {
+        TempFolder::writeText(entry.file().toStdString(), text + off);
+        EXPECT_EQ(entry.status(), Status::notRegistered) << off;
+    }
+    // Switching on again replaces the switched-off entry.
+    ASSERT_EQ(entry.setOpenAtLogin(true), Status::enabled);
+    EXPECT_EQ(TempFolder::readText(entry.file().toStdString()), text);
+
+    fs::rename(executable, temp / "moved");
+    EXPECT_EQ(entry.status(), Status::notFound);
+    fs::rename(temp / "moved", executable);
+
+    ASSERT_EQ(entry.setOpenAtLogin(false), Status::notRegistered);
+    EXPECT_FALSE(fs::exists(entry.file().toStdString()));
+    EXPECT_EQ(entry.setOpenAtLogin(false), Status::notRegistered);
+}
+
+// The desktop's own reader: what it makes of Exec must be the executable, spaces,
+// quotes and dollar signs included.
+TEST_F(Autostart, TheEntryIsValidAndItsExecStartsTheExecutable) {
+    ASSERT_TRUE(entry.setOpenAtLogin(true));
+    // Exec's first argument as the desktop entry format reads it: the value's escapes
+    // first, then the quoting, where a backslash escapes the next character.
+    QProcess run;
+    const std::string script = R"(import sys, configparser
+p = configparser.RawConfigParser(interpolation=None); p.optionxform = str; p.read(sys.argv[1])
+e = p['Desktop Entry']['Exec'].replace('\\\\', '\\')
+assert e[0] == '"'
+out, i = '', 1
+while e[i] != '"':
+    if e[i] == '\\':
+        assert e[i + 1] in '"`$\\'
+        i += 1
+    out += e[i]
+    i += 1
+print(out, end='')
+)";
+    run.start(QStringLiteral("python3"),
+              {QStringLiteral("-c"), QString::fromStdString(script), entry.file()});
+    ASSERT_TRUE(run.waitForFinished(10000));
+    EXPECT_EQ(run.readAllStandardOutput().toStdString(), executable.string())
+        << run.readAllStandardError().toStdString();
+
+    const QString validator =
+        QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+    if (validator.isEmpty()) {
+        GTEST_SKIP() << "desktop-file-validate is not installed";
+    }
+    QProcess validate;
+    validate.start(validator, {entry.file()});
+    ASSERT_TRUE(validate.waitForFinished(10000));
+    EXPECT_EQ(validate.exitCode(), 0) << validate.readAllStandardOutput().toStdString()
+                                      << validate.readAllStandardError().toStdString();
+}
+
+} // namespace
