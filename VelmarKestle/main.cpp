@@ -8,15 +8,22 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPointer>
+#include <QProcess>
 #include <QThreadPool>
+#include <QTimer>
 #include <QTranslator>
 #include <QUrl>
 
 #include "Logging.hpp"
 #include "model/KestleModel.hpp"
 #include "model/LiveSetup.hpp"
+#include "platform/AutostartEntry.hpp"
 #include "platform/Workspace.hpp"
+#include "services/AppFlags.hpp"
+#include "services/AppLanguage.hpp"
+#include "services/DailyCheck.hpp"
 #include "services/LiveActions.hpp"
+#include "services/WindowOpener.hpp"
 #include "views/components/KestleGlyph.hpp"
 #include "views/terms/TermsView.hpp"
 #include "views/window/MainWindow.hpp"
@@ -40,27 +47,34 @@ QIcon applicationIcon() {
     return icon;
 }
 
-// The interface in the user's language where a translation exists, with Qt's own
-// texts (standard buttons) to match.
-void installTranslations(QApplication& app, const Configuration& config) {
-    const QString folder =
-        QString::fromStdString((config.bundle / "Contents/Resources/translations").string());
+QString translationsFolder(const Configuration& config) {
+    return QString::fromStdString((config.bundle / "Contents/Resources/translations").string());
+}
+
+// The interface in the chosen language (else the system's) where a translation exists,
+// with Qt's own texts (standard buttons) to match.
+void installTranslations(QApplication& app, const Configuration& config, AppLanguage language) {
+    const QLocale locale = language == AppLanguage::system
+                               ? QLocale()
+                               : QLocale(QString::fromUtf8(AppLanguages::rawValue(language)));
     auto* own = new QTranslator(&app);
-    if (own->load(QLocale(), QStringLiteral("VelmarKestle"), QStringLiteral("_"), folder)) {
+    if (own->load(locale, QStringLiteral("VelmarKestle"), QStringLiteral("_"),
+                  translationsFolder(config))) {
         QApplication::installTranslator(own);
     }
     auto* qt = new QTranslator(&app);
-    if (qt->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+    if (qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
                  QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(qt);
     }
 }
 
-// The maker's page in the interface language: the Italian path when Italian comes
-// first, the English one otherwise.
-void openSitePage(const Configuration& config, const QString& italianPath,
+// The maker's page in the interface language: the Italian path when the interface is
+// Italian, the English one otherwise.
+void openSitePage(const Configuration& config, AppLanguage language, const QString& italianPath,
                   const QString& englishPath) {
-    const bool italian = QLocale().uiLanguages().value(0).startsWith(QStringLiteral("it"));
+    const bool italian = AppLanguages::resolved(AppLanguages::available(translationsFolder(config)),
+                                                language) == QStringLiteral("it");
     QUrl site(QString::fromStdString(config.site));
     QString path = site.path();
     if (path.endsWith(u'/')) {
@@ -80,9 +94,15 @@ int main(int argc, char* argv[]) {
     QApplication::setDesktopFileName(QStringLiteral(KESTLE_BUNDLE_ID));
     QApplication::setWindowIcon(applicationIcon());
 
+    // The one argument the application reads: the desktop's autostart entry passes it.
+    AppFlags::launchedAtLogin = app.arguments().contains(QLatin1String(AutostartEntry::argument));
+    AppFlags::closesWindowAtLogin = AppFlags::launchedAtLogin;
+    QTimer::singleShot(3000, [] { AppFlags::closesWindowAtLogin = false; });
+
     const Configuration config = LiveSetup::current();
-    installTranslations(app, config);
     KestleModel& model = KestleModel::shared();
+    const AppLanguage language = AppLanguages::current(model.defaults().get());
+    installTranslations(app, config, language);
     qCInfo(lcApp, "VelmarKestle %s (%s) started", config.shortVersion.c_str(),
            config.build.c_str());
 
@@ -101,6 +121,15 @@ int main(int argc, char* argv[]) {
         window->show();
         window->raise();
         window->activateWindow();
+        // Once the terms are accepted: the daily check reads the catalog on its own.
+        static const bool started = [&model] {
+            const auto& defaults = model.defaults();
+            DailyCheck::shared().setModel(&model);
+            DailyCheck::shared().setActive(
+                defaults ? defaults->boolean("checksDaily").value_or(true) : true);
+            return true;
+        }();
+        (void)started;
     };
 
     std::unique_ptr<TermsView> terms;
@@ -109,14 +138,26 @@ int main(int argc, char* argv[]) {
     } else {
         terms = std::make_unique<TermsView>(
             model,
-            [&config] {
-                openSitePage(config, QStringLiteral("/velmarkestle/condizioni"),
+            [&config, language] {
+                openSitePage(config, language, QStringLiteral("/velmarkestle/condizioni"),
                              QStringLiteral("/en/velmarkestle/terms"));
             },
             showMain, [] { QCoreApplication::quit(); });
         terms->show();
     }
+    WindowOpener::shared().setOpenWindow([&](const QString& identifier, bool) {
+        if (identifier == QStringLiteral("main") && model.termsAccepted()) {
+            showMain();
+        } else if (terms != nullptr) {
+            terms->show();
+            terms->raise();
+            terms->activateWindow();
+        }
+    });
     const int status = QApplication::exec();
     delete window.data();
+    if (AppFlags::relaunchRequested) {
+        QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
+    }
     return status;
 }

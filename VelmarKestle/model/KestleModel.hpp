@@ -58,6 +58,9 @@ public:
 
     // The current terms were accepted in these preferences.
     static bool hasAcceptedCurrentTerms(const PreferenceStore* defaults);
+    // The application's preferences, shared with every service that reads them; none in
+    // tests that give none.
+    const std::shared_ptr<PreferenceStore>& defaults() const { return setup_.defaults; }
     // The language of catalog texts and release notes: "en" or "it" from the user's
     // preferred languages, else "en".
     static std::string preferredLanguage();
