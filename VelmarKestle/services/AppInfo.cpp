@@ -1,5 +1,9 @@
 #include "services/AppInfo.hpp"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QStringDecoder>
+
 #include "Bundle.hpp"
 #include "model/Configuration.hpp"
 #include "model/LiveSetup.hpp"
@@ -26,6 +30,25 @@ QString appVersionText() {
 QString appVersionText(const Configuration& config) {
     return QStringLiteral("%1 (%2)").arg(QString::fromStdString(config.shortVersion),
                                          QString::fromStdString(config.build));
+}
+
+QString aboutCredits(const std::filesystem::path& bundle) {
+    QString credits;
+    QFile notices(
+        QString::fromStdString((bundle / "Contents/Resources/ThirdPartyNotices.txt").string()));
+    // Licence texts run to a few hundred kilobytes; more is not our file.
+    if (!notices.open(QIODevice::ReadOnly) || notices.size() > 16 * 1024 * 1024) {
+        return credits;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(notices.readAll());
+    if (utf8.hasError()) {
+        return credits;
+    }
+    return credits + QStringLiteral("\n\n") +
+           QCoreApplication::translate(
+               "AppInfo", "VelmarKestle includes the following open source software.") +
+           QStringLiteral("\n\n") + text;
 }
 
 } // namespace kestle::app

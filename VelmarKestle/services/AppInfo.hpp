@@ -17,4 +17,8 @@ QString appDisplayName(const std::filesystem::path& bundle);
 QString appVersionText();
 QString appVersionText(const Configuration& config);
 
+// The about panel's credits: the bundle's Resources/ThirdPartyNotices.txt, after its
+// heading, when that file is there and is UTF-8 text.
+QString aboutCredits(const std::filesystem::path& bundle);
+
 } // namespace kestle::app

@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>AppInfo</name>
+    <message>
+        <source>VelmarKestle includes the following open source software.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>kestle::app::AppCard</name>
     <message>
         <source>Open the Page of %1</source>

@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="it_IT">
 <context>
+    <name>AppInfo</name>
+    <message>
+        <source>VelmarKestle includes the following open source software.</source>
+        <translation>VelmarKestle include il seguente software open source.</translation>
+    </message>
+</context>
+<context>
     <name>kestle::app::AppCard</name>
     <message>
         <source>Open the Page of %1</source>

@@ -10,6 +10,7 @@
 #include "helpers/TempFolder.hpp"
 #include "model/Configuration.hpp"
 
+using kestle::app::aboutCredits;
 using kestle::app::appDisplayName;
 using kestle::app::appVersionText;
 using kestle::app::Configuration;
@@ -60,6 +61,27 @@ TEST(AppInfo, TheRunningApplicationsVersionReadsAsVersionAndBuild) {
     QRegularExpression format(QStringLiteral(R"(^\d+(\.\d+)* \(\d+\)$)"));
     EXPECT_TRUE(format.match(appVersionText()).hasMatch()) << appVersionText().toStdString();
     EXPECT_FALSE(appDisplayName().isEmpty());
+}
+
+// The bundle built here carries the notices of every library it links.
+TEST(AppInfo, TheCreditsCarryTheLicencesOfTheLinkedLibrariesWhenTheyAreText) {
+#ifdef KESTLE_APP_BUNDLE
+    const QString built = aboutCredits(KESTLE_APP_BUNDLE);
+    EXPECT_TRUE(built.startsWith(
+        QStringLiteral("\n\nVelmarKestle includes the following open source software.\n\n")));
+    for (const char* library : {"Qt", "libcurl", "libsodium", "nlohmann-json", "expat", "libplist",
+                                "ICU", "libarchive"}) {
+        EXPECT_TRUE(built.contains(QStringLiteral("\n%1\n---").arg(QLatin1String(library))))
+            << library;
+    }
+#endif
+    TempFolder temp;
+    const auto notices = temp / "App.app/Contents/Resources/ThirdPartyNotices.txt";
+    EXPECT_EQ(aboutCredits(temp / "App.app"), QString());
+    TempFolder::writeText(notices, "caf\xc3\xa9 licence");
+    EXPECT_TRUE(aboutCredits(temp / "App.app").endsWith(QStringLiteral("\n\ncaf\u00e9 licence")));
+    TempFolder::writeText(notices, "caf\xe9 licence");
+    EXPECT_EQ(aboutCredits(temp / "App.app"), QString());
 }
 
 } // namespace
