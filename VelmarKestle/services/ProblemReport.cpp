@@ -128,9 +128,11 @@ void ProblemReport::show(const std::optional<AppEntry>& entry, const std::vector
         }
     }
 
-    QPushButton* write = box.addButton(ProblemReport::tr("Write Email"), QMessageBox::AcceptRole);
+    // One role for all three: a button box orders roles as the desktop does, but keeps
+    // the buttons of one role in the order they were added.
+    QPushButton* write = box.addButton(ProblemReport::tr("Write Email"), QMessageBox::ActionRole);
     QPushButton* copy = box.addButton(ProblemReport::tr("Copy Address"), QMessageBox::ActionRole);
-    QPushButton* cancel = box.addButton(ProblemReport::tr("Cancel"), QMessageBox::RejectRole);
+    QPushButton* cancel = box.addButton(ProblemReport::tr("Cancel"), QMessageBox::ActionRole);
     box.setDefaultButton(write);
     box.setEscapeButton(cancel);
     box.exec();

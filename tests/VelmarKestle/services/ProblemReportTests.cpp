@@ -2,13 +2,18 @@
 #include <string>
 #include <vector>
 
+#include <algorithm>
 #include <filesystem>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QTimer>
 #include <QUrlQuery>
 
@@ -86,17 +91,52 @@ TEST(ProblemReport, MailtoEscapesEverythingButUnreservedCharacters) {
 
 namespace {
 
-// The dialog itself: its buttons in order, the lines shown, and "Copy Address" putting
-// the address on the clipboard.
+// Lays the buttons out as a desktop's button boxes do.
+class ButtonLayoutStyle : public QProxyStyle {
+public:
+    explicit ButtonLayoutStyle(int layout)
+        : QProxyStyle(QStyleFactory::create("Fusion")), layout_(layout) {}
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == SH_DialogButtonLayout) {
+            return layout_;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+
+private:
+    int layout_;
+};
+
+// The dialog itself: its buttons in order on every desktop's layout, the lines shown,
+// and "Copy Address" putting the address on the clipboard.
 TEST(ProblemReport, DialogCopiesTheAddress) {
     QGuiApplication::clipboard()->setText("something else");
     QStringList buttons;
+    std::vector<QStringList> orders;
     QString details;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         for (QAbstractButton* button : box->buttons()) {
             buttons << button->text();
+        }
+        auto* buttonBox = box->findChild<QDialogButtonBox*>();
+        ASSERT_NE(buttonBox, nullptr);
+        for (int layout : {QDialogButtonBox::WinLayout, QDialogButtonBox::MacLayout,
+                           QDialogButtonBox::KdeLayout, QDialogButtonBox::GnomeLayout}) {
+            ButtonLayoutStyle style(layout);
+            buttonBox->setStyle(&style);
+            buttonBox->layout()->activate();
+            const QList<QAbstractButton*> all = box->buttons();
+            std::vector<QAbstractButton*> placed(all.begin(), all.end());
+            std::ranges::sort(placed, {}, [](QAbstractButton* b) { return b->geometry().x(); });
+            QStringList order;
+            for (QAbstractButton* button : placed) {
+                order << button->text();
+            }
+            orders.push_back(order);
+            buttonBox->setStyle(nullptr);
         }
         for (QLabel* label : box->findChildren<QLabel*>()) {
             if (label->text().contains("Notes 2.1 (45)")) {
@@ -117,6 +157,10 @@ TEST(ProblemReport, DialogCopiesTheAddress) {
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "support@velmar.example");
     buttons.sort();
     EXPECT_EQ(buttons, (QStringList{"Cancel", "Copy Address", "Write Email"}));
+    ASSERT_EQ(orders.size(), 4u);
+    for (const QStringList& order : orders) {
+        EXPECT_EQ(order.join(", ").toStdString(), "Write Email, Copy Address, Cancel");
+    }
     EXPECT_TRUE(details.startsWith("VelmarKestle ")) << details.toStdString();
     EXPECT_TRUE(details.contains("\nLinux ")) << details.toStdString();
 }
