@@ -23,6 +23,7 @@
 #include "services/AppLanguage.hpp"
 #include "services/DailyCheck.hpp"
 #include "services/LiveActions.hpp"
+#include "services/TrashFlow.hpp"
 #include "services/WindowOpener.hpp"
 #include "views/components/KestleGlyph.hpp"
 #include "views/terms/TermsView.hpp"
@@ -145,6 +146,8 @@ int main(int argc, char* argv[]) {
             showMain, [] { QCoreApplication::quit(); });
         terms->show();
     }
+    TrashFlow::shared().setUndoStack(
+        [&window] { return window != nullptr ? window->undoStack() : nullptr; });
     WindowOpener::shared().setOpenWindow([&](const QString& identifier, bool) {
         if (identifier == QStringLiteral("main") && model.termsAccepted()) {
             showMain();

@@ -55,8 +55,12 @@ MainWindow::MainWindow(KestleModel& model, AppActions actions, Options options, 
       listPage_(new QWidget(this)), listColumn_(new QVBoxLayout(listPage_)),
       header_(new ListHeader(model_, listPage_)), empty_(new EmptyList(model_, listPage_)),
       unavailable_(new CatalogUnavailable(model_, this)),
-      footer_(new StatusFooter(model_, actions_, this)), toasts_(nullptr) {
+      footer_(new StatusFooter(model_, actions_, this)), toasts_(nullptr),
+      undoStack_(new QUndoStack(this)) {
     setObjectName(QString::fromLatin1(identifier));
+    QAction* undo = undoStack_->createUndoAction(this);
+    undo->setShortcut(QKeySequence::Undo);
+    addAction(undo);
     setWindowTitle(QStringLiteral("VelmarKestle"));
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     resize(1000, 720);

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include <QMainWindow>
+#include <QUndoStack>
 
 #include "services/AppActions.hpp"
 
@@ -55,6 +56,8 @@ public:
     StatusFooter* footer() const { return footer_; }
     ToastOverlay* toasts() const { return toasts_; }
     QToolButton* checkButton() const { return check_; }
+    // What Undo takes back (a move to the Trash); Ctrl+Z while the window is active.
+    QUndoStack* undoStack() const { return undoStack_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -82,6 +85,7 @@ private:
     StatusFooter* footer_;
     ToastOverlay* toasts_;
     QToolButton* check_ = nullptr;
+    QUndoStack* undoStack_;
     QToolButton* settings_ = nullptr;
 };
 
