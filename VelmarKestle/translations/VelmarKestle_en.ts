@@ -345,71 +345,6 @@ Main button of an installed, up-to-date app</extracomment>
         <extracomment>Banner after &quot;Notify Me&quot;: the app&apos;s name</extracomment>
         <translation type="unfinished"></translation>
     </message>
-    <message>
-        <source>The development build moves to the Trash only the apps in the test folder.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 isn’t where it was any more.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>There’s already an app called %1 in its place: VelmarKestle doesn’t replace it. %1 stays in the Trash.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 isn’t in the Trash any more.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Move %1 to the Trash?</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Move to Trash</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Couldn’t Move %1 to the Trash</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 is in the Trash</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Undo</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Couldn’t Put %1 Back</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>macOS didn’t let VelmarKestle move it (error %1). You can do it from the Finder.</source>
-        <extracomment>The system refused to move an app to the Trash: its error code</extracomment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Its settings and data stay on this Mac: if you install it again, you’ll find them.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Move %1 to the Trash Yourself</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 may have a system service that only it can remove. First turn %1 off in System Settings › General › Login Items &amp; Extensions. Then quit %1 and move it to the Trash from the Finder.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Show in Finder</source>
-        <translation type="unfinished"></translation>
-    </message>
 </context>
 <context>
     <name>kestle::app::LocaleFormat</name>
@@ -801,6 +736,101 @@ Main button of an installed, up-to-date app</extracomment>
     <message>
         <source>Open</source>
         <extracomment>Toast button: opens the app that was just installed</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::TrashFlow</name>
+    <message>
+        <source>Move to Trash</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>macOS didn’t let VelmarKestle move it (error %1). You can do it from the Finder.</source>
+        <extracomment>The system refused to move an app to the Trash: its error code</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The development build moves to the Trash only the apps in the test folder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 isn’t where it was any more.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There’s already an app called %1 in its place: VelmarKestle doesn’t replace it. %1 stays in the Trash.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 isn’t in the Trash any more.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move %1 to the Trash Yourself</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 may have a system service that only it can remove. First turn %1 off in System Settings › General › Login Items &amp; Extensions. Then quit %1 and move it to the Trash from the Finder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open System Settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show in Finder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Its settings and data stay on this Mac: if you install it again, you’ll find them.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is open: VelmarKestle quits it before moving it.</source>
+        <extracomment>Before moving a running app to the Trash: the app&apos;s name, twice</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move %1 to the Trash?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quitting %1…</source>
+        <extracomment>Banner while a running app is asked to quit before its move: the app&apos;s name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 Didn’t Quit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing was moved. Quit %1 and try again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Couldn’t Move %1 to the Trash</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is in the Trash</source>
+        <extracomment>Banner after a move to the Trash, with &quot;Undo&quot;: the app&apos;s name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Couldn’t Put %1 Back</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

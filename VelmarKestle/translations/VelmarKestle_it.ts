@@ -345,71 +345,6 @@ Main button of an installed, up-to-date app</extracomment>
         <extracomment>Banner after &quot;Notify Me&quot;: the app&apos;s name</extracomment>
         <translation>Ti avviseremo quando %1 sarà disponibile</translation>
     </message>
-    <message>
-        <source>The development build moves to the Trash only the apps in the test folder.</source>
-        <translation>La build di sviluppo sposta nel Cestino solo le app nella cartella di test.</translation>
-    </message>
-    <message>
-        <source>%1 isn’t where it was any more.</source>
-        <translation>%1 non è più dove si trovava.</translation>
-    </message>
-    <message>
-        <source>There’s already an app called %1 in its place: VelmarKestle doesn’t replace it. %1 stays in the Trash.</source>
-        <translation>Al suo posto c’è già un’app chiamata %1: VelmarKestle non la sostituisce. %1 resta nel Cestino.</translation>
-    </message>
-    <message>
-        <source>%1 isn’t in the Trash any more.</source>
-        <translation>%1 non è più nel Cestino.</translation>
-    </message>
-    <message>
-        <source>Move %1 to the Trash?</source>
-        <translation>Spostare %1 nel Cestino?</translation>
-    </message>
-    <message>
-        <source>Move to Trash</source>
-        <translation>Sposta nel Cestino</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Annulla</translation>
-    </message>
-    <message>
-        <source>Couldn’t Move %1 to the Trash</source>
-        <translation>Impossibile spostare %1 nel Cestino</translation>
-    </message>
-    <message>
-        <source>%1 is in the Trash</source>
-        <translation>%1 è nel Cestino</translation>
-    </message>
-    <message>
-        <source>Undo</source>
-        <translation>Annulla</translation>
-    </message>
-    <message>
-        <source>Couldn’t Put %1 Back</source>
-        <translation>Impossibile ripristinare %1</translation>
-    </message>
-    <message>
-        <source>macOS didn’t let VelmarKestle move it (error %1). You can do it from the Finder.</source>
-        <extracomment>The system refused to move an app to the Trash: its error code</extracomment>
-        <translation>macOS non ha permesso a VelmarKestle di spostarla (errore %1). Puoi farlo dal Finder.</translation>
-    </message>
-    <message>
-        <source>Its settings and data stay on this Mac: if you install it again, you’ll find them.</source>
-        <translation>Le sue impostazioni e i suoi dati restano su questo Mac: se la installi di nuovo, li ritroverai.</translation>
-    </message>
-    <message>
-        <source>Move %1 to the Trash Yourself</source>
-        <translation>Sposta tu %1 nel Cestino</translation>
-    </message>
-    <message>
-        <source>%1 may have a system service that only it can remove. First turn %1 off in System Settings › General › Login Items &amp; Extensions. Then quit %1 and move it to the Trash from the Finder.</source>
-        <translation>%1 potrebbe avere un servizio di sistema che solo lei può rimuovere. Prima disattiva %1 in Impostazioni di Sistema › Generali › Elementi login ed estensioni. Poi esci da %1 e spostala nel Cestino dal Finder.</translation>
-    </message>
-    <message>
-        <source>Show in Finder</source>
-        <translation>Mostra nel Finder</translation>
-    </message>
 </context>
 <context>
     <name>kestle::app::LocaleFormat</name>
@@ -802,6 +737,101 @@ Main button of an installed, up-to-date app</extracomment>
         <source>Open</source>
         <extracomment>Toast button: opens the app that was just installed</extracomment>
         <translation>Apri</translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::TrashFlow</name>
+    <message>
+        <source>Move to Trash</source>
+        <translation>Sposta nel Cestino</translation>
+    </message>
+    <message>
+        <source>macOS didn’t let VelmarKestle move it (error %1). You can do it from the Finder.</source>
+        <extracomment>The system refused to move an app to the Trash: its error code</extracomment>
+        <translation>macOS non ha permesso a VelmarKestle di spostarla (errore %1). Puoi farlo dal Finder.</translation>
+    </message>
+    <message>
+        <source>The development build moves to the Trash only the apps in the test folder.</source>
+        <translation>La build di sviluppo sposta nel Cestino solo le app nella cartella di test.</translation>
+    </message>
+    <message>
+        <source>%1 isn’t where it was any more.</source>
+        <translation>%1 non è più dove si trovava.</translation>
+    </message>
+    <message>
+        <source>There’s already an app called %1 in its place: VelmarKestle doesn’t replace it. %1 stays in the Trash.</source>
+        <translation>Al suo posto c’è già un’app chiamata %1: VelmarKestle non la sostituisce. %1 resta nel Cestino.</translation>
+    </message>
+    <message>
+        <source>%1 isn’t in the Trash any more.</source>
+        <translation>%1 non è più nel Cestino.</translation>
+    </message>
+    <message>
+        <source>Move %1 to the Trash Yourself</source>
+        <translation>Sposta tu %1 nel Cestino</translation>
+    </message>
+    <message>
+        <source>%1 may have a system service that only it can remove. First turn %1 off in System Settings › General › Login Items &amp; Extensions. Then quit %1 and move it to the Trash from the Finder.</source>
+        <translation>%1 potrebbe avere un servizio di sistema che solo lei può rimuovere. Prima disattiva %1 in Impostazioni di Sistema › Generali › Elementi login ed estensioni. Poi esci da %1 e spostala nel Cestino dal Finder.</translation>
+    </message>
+    <message>
+        <source>Open System Settings</source>
+        <translation>Apri Impostazioni di Sistema</translation>
+    </message>
+    <message>
+        <source>Show in Finder</source>
+        <translation>Mostra nel Finder</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Its settings and data stay on this Mac: if you install it again, you’ll find them.</source>
+        <translation>Le sue impostazioni e i suoi dati restano su questo Mac: se la installi di nuovo, li ritroverai.</translation>
+    </message>
+    <message>
+        <source>%1 is open: VelmarKestle quits it before moving it.</source>
+        <extracomment>Before moving a running app to the Trash: the app&apos;s name, twice</extracomment>
+        <translation>%1 è aperta: VelmarKestle la chiude prima di spostarla.</translation>
+    </message>
+    <message>
+        <source>Move %1 to the Trash?</source>
+        <translation>Spostare %1 nel Cestino?</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annulla</translation>
+    </message>
+    <message>
+        <source>Quitting %1…</source>
+        <extracomment>Banner while a running app is asked to quit before its move: the app&apos;s name</extracomment>
+        <translation>Chiusura di %1…</translation>
+    </message>
+    <message>
+        <source>%1 Didn’t Quit</source>
+        <translation>%1 non si è chiusa</translation>
+    </message>
+    <message>
+        <source>Nothing was moved. Quit %1 and try again.</source>
+        <translation>Non è stato spostato nulla. Chiudi %1 e riprova.</translation>
+    </message>
+    <message>
+        <source>Couldn’t Move %1 to the Trash</source>
+        <translation>Impossibile spostare %1 nel Cestino</translation>
+    </message>
+    <message>
+        <source>%1 is in the Trash</source>
+        <extracomment>Banner after a move to the Trash, with &quot;Undo&quot;: the app&apos;s name</extracomment>
+        <translation>%1 è nel Cestino</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>Annulla</translation>
+    </message>
+    <message>
+        <source>Couldn’t Put %1 Back</source>
+        <translation>Impossibile ripristinare %1</translation>
     </message>
 </context>
 <context>
