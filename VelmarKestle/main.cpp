@@ -23,6 +23,7 @@
 #include "services/AppLanguage.hpp"
 #include "services/DailyCheck.hpp"
 #include "services/LiveActions.hpp"
+#include "services/SelfUpdater.hpp"
 #include "services/TrashFlow.hpp"
 #include "services/WindowOpener.hpp"
 #include "views/components/KestleGlyph.hpp"
@@ -125,9 +126,12 @@ int main(int argc, char* argv[]) {
         // Once the terms are accepted: the daily check reads the catalog on its own.
         static const bool started = [&model] {
             const auto& defaults = model.defaults();
+            const bool checksDaily =
+                defaults ? defaults->boolean("checksDaily").value_or(true) : true;
             DailyCheck::shared().setModel(&model);
-            DailyCheck::shared().setActive(
-                defaults ? defaults->boolean("checksDaily").value_or(true) : true);
+            DailyCheck::shared().setActive(checksDaily);
+            model.onQueueIdle = [] { SelfUpdater::shared().relaunchIfIdle(); };
+            SelfUpdater::shared().start(checksDaily, [&model] { return model.queue().isBusy(); });
             return true;
         }();
         (void)started;

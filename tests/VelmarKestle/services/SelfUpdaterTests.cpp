@@ -1,0 +1,117 @@
+#include "services/SelfUpdater.hpp"
+
+#include <gtest/gtest.h>
+
+#include "helpers/AppBundleMaker.hpp"
+#include "helpers/LogCapture.hpp"
+#include "helpers/TempFolder.hpp"
+#include "model/Configuration.hpp"
+
+using kestle::app::Configuration;
+using kestle::app::SelfUpdater;
+using kestle::framework::AppcastItem;
+using kestle::framework::UserUpdateState;
+using kestle::test::AppBundleMaker;
+using kestle::test::LogCapture;
+using kestle::test::TempFolder;
+
+namespace {
+
+Configuration configured(bool feed, bool key) {
+    Configuration config;
+    config.feedURL = feed ? "https://velmar.example/kestle.xml" : "";
+    config.publicEDKey = key ? "c29tZSBrZXk=" : "";
+    return config;
+}
+
+AppcastItem item(const std::string& version) {
+    AppcastItem found;
+    found.item.build = "200";
+    found.item.version = version;
+    return found;
+}
+
+TEST(SelfUpdater, WithoutAFeedOrAKeyNothingStarts) {
+    for (auto [feed, key] :
+         {std::pair{false, true}, std::pair{true, false}, std::pair{false, false}}) {
+        LogCapture log;
+        SelfUpdater updater(configured(feed, key));
+        EXPECT_FALSE(updater.isConfigured());
+        updater.start(true, [] { return false; });
+        EXPECT_EQ(updater.controller(), nullptr);
+        updater.checkForUpdates();
+        EXPECT_TRUE(LogCapture::contains("Check for VelmarKestle updates chosen"));
+        EXPECT_FALSE(LogCapture::contains("Started"));
+    }
+}
+
+TEST(SelfUpdater, StartingMakesOneControllerWithTheDailyChoice) {
+    TempFolder temp;
+    AppBundleMaker::make(temp / "VelmarKestle.app", {});
+    SelfUpdater updater(configured(true, true));
+    updater.setOptions(temp / "VelmarKestle.app", {});
+    LogCapture log;
+    updater.start(false, [] { return false; });
+    ASSERT_NE(updater.controller(), nullptr);
+    ASSERT_NE(updater.controller()->updater(), nullptr);
+    EXPECT_FALSE(updater.controller()->updater()->automaticallyChecksForUpdates());
+    EXPECT_TRUE(LogCapture::contains("Started, daily check off"));
+    auto* first = updater.controller();
+    updater.start(true, [] { return false; });
+    EXPECT_EQ(updater.controller(), first);
+}
+
+// The relaunch waits while the queue is busy and happens exactly once when it is idle.
+TEST(SelfUpdater, ARelaunchWaitsForTheQueueAndHappensOnce) {
+    TempFolder temp;
+    AppBundleMaker::make(temp / "VelmarKestle.app", {});
+    SelfUpdater updater(configured(true, true));
+    updater.setOptions(temp / "VelmarKestle.app", {});
+    bool busy = true;
+    updater.start(false, [&] { return busy; });
+    ASSERT_NE(updater.controller(), nullptr);
+    ASSERT_NE(updater.controller()->updater(), nullptr);
+    auto& delegate = updater.delegate();
+    kestle::framework::Updater* framework = updater.controller()->updater();
+    int relaunches = 0;
+    LogCapture log;
+    EXPECT_TRUE(
+        delegate.shouldPostponeRelaunchForUpdate(*framework, item("2.0"), [&] { ++relaunches; }));
+    EXPECT_TRUE(LogCapture::contains("Relaunch for 2.0 waits for the queue"));
+    // A newer one replaces it.
+    EXPECT_TRUE(delegate.shouldPostponeRelaunchForUpdate(*framework, item("2.1"),
+                                                         [&] { relaunches += 10; }));
+    updater.relaunchIfIdle();
+    EXPECT_EQ(relaunches, 0) << "still busy";
+    busy = false;
+    updater.relaunchIfIdle();
+    updater.relaunchIfIdle();
+    EXPECT_EQ(relaunches, 10);
+    EXPECT_TRUE(LogCapture::contains("Queue empty: relaunching for the update"));
+    EXPECT_FALSE(delegate.shouldPostponeRelaunchForUpdate(*framework, item("2.2"), [&] {
+        ++relaunches;
+    })) << "an idle queue does not postpone";
+}
+
+TEST(SelfUpdater, OnlyAScheduledFindWaitsInTheMenu) {
+    SelfUpdater updater(configured(true, true));
+    auto& delegate = updater.delegate();
+    delegate.owner = &updater;
+    int changes = 0;
+    QObject::connect(&updater, &SelfUpdater::updateWaitingChanged, [&] { ++changes; });
+    delegate.standardUserDriverWillHandleShowingUpdate(true, item("2.0"),
+                                                       UserUpdateState{.userInitiated = true});
+    EXPECT_FALSE(updater.updateWaiting());
+    LogCapture log;
+    delegate.standardUserDriverWillHandleShowingUpdate(false, item("2.0"), UserUpdateState{});
+    EXPECT_TRUE(updater.updateWaiting());
+    EXPECT_TRUE(LogCapture::contains("Update 2.0 waiting in the menu"));
+    delegate.standardUserDriverDidReceiveUserAttentionForUpdate(item("2.0"));
+    EXPECT_FALSE(updater.updateWaiting());
+    delegate.standardUserDriverWillHandleShowingUpdate(false, item("2.0"), UserUpdateState{});
+    delegate.standardUserDriverWillFinishUpdateSession();
+    EXPECT_FALSE(updater.updateWaiting());
+    EXPECT_EQ(changes, 4);
+}
+
+} // namespace
