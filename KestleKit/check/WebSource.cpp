@@ -220,6 +220,11 @@ void WebSource::download(const std::vector<Url>& urls, const std::vector<size_t>
             curl_easy_setopt(h, CURLOPT_USERAGENT, options_.userAgent.c_str());
         }
         curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+        if (!options_.caFile.empty()) {
+            curl_easy_setopt(h, CURLOPT_CAINFO, options_.caFile.c_str());
+            // Otherwise the system's folder of authorities would still be trusted beside it.
+            curl_easy_setopt(h, CURLOPT_CAPATH, nullptr);
+        }
         // Whatever encodings this libcurl decodes; the size cap applies to the decoded bytes.
         curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
         curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &onBody);

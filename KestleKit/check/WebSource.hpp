@@ -34,6 +34,9 @@ public:
         std::chrono::milliseconds deadline{60000};
         // A bigger body is refused as invalid rather than held in memory.
         size_t maxBodyBytes = 32 * 1024 * 1024;
+        // A PEM bundle of the authorities https servers are checked against, instead of
+        // the system's; empty: the system's. Certificates and host names are always checked.
+        std::string caFile;
     };
 
     explicit WebSource(Url catalogURL);
