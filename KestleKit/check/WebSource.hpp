@@ -18,8 +18,8 @@ namespace kestle {
 //
 // Every call makes its own transfers, so one value serves any number of threads. The
 // feeds of one call share at most eight connections per host, reused from one fetch to
-// the next and multiplexed where the server speaks HTTP/2; nothing is kept between
-// calls: no cookies, no cache, no connections.
+// the next and multiplexed where the server speaks HTTP/2, and their TLS sessions;
+// nothing is kept between calls: no cookies, no cache, no connections, no sessions.
 class WebSource final : public KestleSource {
 public:
     struct Options {

@@ -218,6 +218,11 @@ public:
         return clients_.size();
     }
     int mostAtOnce() const { return mostAtOnce_.load(); }
+    // Handshakes that resumed an earlier TLS session (none over plain http).
+    size_t resumedSessions() const {
+        auto* tls = dynamic_cast<httplib::SSLServer*>(server_.get());
+        return tls ? static_cast<size_t>(SSL_CTX_sess_hits(tls->ssl_context())) : 0;
+    }
 
     // The headers of the latest request to path.
     std::optional<httplib::Headers> lastHeaders(const std::string& path) const {

@@ -130,6 +130,30 @@ TEST(WebSourceTests, HttpsTrustsTheNamedAuthorityAloneAndChecksTheHost) {
     EXPECT_EQ(elsewhere.totalRequests(), 0u);
 }
 
+TEST(WebSourceTests, HttpsSessionsAreResumedWithinACallButNeverKeptForTheNext) {
+    const test::TestCertificates certificates;
+    LoopbackServer server(certificates.server());
+    // Each answer ends its connection, so the ninth feed needs a new one; the delay lets
+    // the first eight handshakes finish before then.
+    server.setLatency(50ms);
+    server.route("/feed.xml", [](const auto&, auto& res) {
+        res.set_header("Connection", "close");
+        res.set_content("<rss/>", "application/octet-stream");
+    });
+    WebSource::Options trusting;
+    trusting.caFile = certificates.caFile().string();
+    WebSource source(url(server.url("/feed.xml")), trusting);
+    const Url feed = url(server.url("/feed.xml"));
+
+    ASSERT_TRUE(source.catalog());
+    ASSERT_TRUE(source.feed(feed));
+    EXPECT_EQ(server.resumedSessions(), 0u) << "a call resumed the session of an earlier one";
+
+    auto answers = source.feeds(std::vector<Url>(9, feed));
+    EXPECT_EQ(answers, std::vector<Result>(9, Result("<rss/>")));
+    EXPECT_GE(server.resumedSessions(), 1u) << "every connection made a full handshake";
+}
+
 TEST(WebSourceTests, AnyStatusOtherThan200IsAServerFailure) {
     LoopbackServer server;
     server.serve("/target", "followed");
