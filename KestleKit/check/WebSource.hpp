@@ -18,8 +18,8 @@ namespace kestle {
 //
 // Every call makes its own transfers, so one value serves any number of threads. The
 // feeds of one call share at most eight connections per host, reused from one fetch to
-// the next and multiplexed where the server speaks HTTP/2; nothing is kept between
-// calls: no cookies, no cache, no connections.
+// the next and multiplexed where the server speaks HTTP/2, and their TLS sessions;
+// nothing is kept between calls: no cookies, no cache, no connections, no sessions.
 class WebSource final : public KestleSource {
 public:
     struct Options {
@@ -34,6 +34,9 @@ public:
         std::chrono::milliseconds deadline{60000};
         // A bigger body is refused as invalid rather than held in memory.
         size_t maxBodyBytes = 32 * 1024 * 1024;
+        // A PEM bundle of the authorities https servers are checked against, instead of
+        // the system's; empty: the system's. Certificates and host names are always checked.
+        std::string caFile;
     };
 
     explicit WebSource(Url catalogURL);

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -26,9 +27,15 @@
 
 namespace kestle::test {
 
+// What an https server presents: its certificate (chain) and private key, as PEM files.
+struct TlsFiles {
+    std::filesystem::path certificate;
+    std::filesystem::path key;
+};
+
 // An HTTP server on 127.0.0.1 that a test starts for itself and scripts per path:
 // fixed bodies, any status, redirects, bodies cut short or paused, stalls, endless and
-// generated bodies.
+// generated bodies. Given TLS files it speaks https instead, with the same routes.
 // It counts and records every request, so a test can also assert that none was made.
 //
 // Routes may be added while the server runs. Everything that waits (stalls, latency,
@@ -39,39 +46,17 @@ public:
 
     // Any address of 127.0.0.0/8 is this machine: a second one stands for another host.
     explicit LoopbackServer(std::string host = "127.0.0.1") : host_(std::move(host)) {
-        // A proxy from the environment would carry loopback requests off the machine.
-        static const bool direct = [] {
-            ::setenv("no_proxy", "127.0.0.0/8,localhost", 1);
-            ::setenv("NO_PROXY", "127.0.0.0/8,localhost", 1);
-            return true;
-        }();
-        (void)direct;
-        // Enough workers that many slow requests are all in flight at once.
-        server_.new_task_queue = [] { return new httplib::ThreadPool(64); };
-        // An idle kept-alive connection would otherwise hold a worker for 5 s at stop.
-        server_.set_keep_alive_timeout(1);
-        // As many requests per connection as a real server allows, so reuse shows.
-        server_.set_keep_alive_max_count(100);
-        // As real servers do on kept-alive connections: otherwise a response written in
-        // two pieces waits for the client's delayed acknowledgement (40 ms).
-        server_.set_tcp_nodelay(true);
-        server_.Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
-            dispatch(req, res);
-        });
-        port_ = server_.bind_to_any_port(host_);
-        if (port_ <= 0 || !server_.widenBacklog()) {
-            throw std::runtime_error("LoopbackServer: cannot bind " + host_);
+        open(std::make_unique<Listener<httplib::Server>>());
+    }
+
+    explicit LoopbackServer(const TlsFiles& tls, std::string host = "127.0.0.1")
+        : host_(std::move(host)), scheme_("https") {
+        auto server = std::make_unique<Listener<httplib::SSLServer>>(tls.certificate.c_str(),
+                                                                     tls.key.c_str());
+        if (!server->is_valid()) {
+            throw std::runtime_error("LoopbackServer: cannot load " + tls.certificate.string());
         }
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        // stop() is a no-op until the accept loop runs, so wait for it.
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!server_.is_running()) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                halt();
-                throw std::runtime_error("LoopbackServer: did not start");
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        open(std::move(server));
     }
 
     ~LoopbackServer() { halt(); }
@@ -81,7 +66,7 @@ public:
 
     int port() const { return port_; }
     std::string url(std::string_view path) const {
-        return "http://" + host_ + ":" + std::to_string(port_) + std::string(path);
+        return scheme_ + "://" + host_ + ":" + std::to_string(port_) + std::string(path);
     }
 
     // --- routes (GET; an unknown path answers 404) ---
@@ -233,6 +218,11 @@ public:
         return clients_.size();
     }
     int mostAtOnce() const { return mostAtOnce_.load(); }
+    // Handshakes that resumed an earlier TLS session (none over plain http).
+    size_t resumedSessions() const {
+        auto* tls = dynamic_cast<httplib::SSLServer*>(server_.get());
+        return tls ? static_cast<size_t>(SSL_CTX_sess_hits(tls->ssl_context())) : 0;
+    }
 
     // The headers of the latest request to path.
     std::optional<httplib::Headers> lastHeaders(const std::string& path) const {
@@ -245,6 +235,52 @@ public:
     }
 
 private:
+    // httplib listens with a backlog of 5: a burst of parallel connects then loses SYNs
+    // and each lost one costs the client a second before it retries.
+    template <class Base> class Listener : public Base {
+    public:
+        using Base::Base;
+        bool widenBacklog() { return ::listen(this->svr_sock_, SOMAXCONN) == 0; }
+    };
+
+    template <class Base> void open(std::unique_ptr<Listener<Base>> server) {
+        // A proxy from the environment would carry loopback requests off the machine.
+        static const bool direct = [] {
+            ::setenv("no_proxy", "127.0.0.0/8,localhost", 1);
+            ::setenv("NO_PROXY", "127.0.0.0/8,localhost", 1);
+            return true;
+        }();
+        (void)direct;
+        // Enough workers that many slow requests are all in flight at once.
+        server->new_task_queue = [] { return new httplib::ThreadPool(64); };
+        // An idle kept-alive connection would otherwise hold a worker for 5 s at stop.
+        server->set_keep_alive_timeout(1);
+        // As many requests per connection as a real server allows, so reuse shows.
+        server->set_keep_alive_max_count(100);
+        // As real servers do on kept-alive connections: otherwise a response written in
+        // two pieces waits for the client's delayed acknowledgement (40 ms).
+        server->set_tcp_nodelay(true);
+        server->Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
+            dispatch(req, res);
+        });
+        port_ = server->bind_to_any_port(host_);
+        const bool bound = port_ > 0 && server->widenBacklog();
+        server_ = std::move(server);
+        if (!bound) {
+            throw std::runtime_error("LoopbackServer: cannot bind " + host_);
+        }
+        thread_ = std::thread([this] { server_->listen_after_bind(); });
+        // stop() is a no-op until the accept loop runs, so wait for it.
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!server_->is_running()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                halt();
+                throw std::runtime_error("LoopbackServer: did not start");
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+
     void dispatch(const httplib::Request& req, httplib::Response& res) {
         Handler handler;
         {
@@ -299,21 +335,17 @@ private:
             stopping_ = true;
         }
         stopped_.notify_all();
-        server_.stop();
+        if (server_) {
+            server_->stop();
+        }
         if (thread_.joinable()) {
             thread_.join();
         }
     }
 
-    // httplib listens with a backlog of 5: a burst of parallel connects then loses SYNs
-    // and each lost one costs the client a second before it retries.
-    class Server : public httplib::Server {
-    public:
-        bool widenBacklog() { return ::listen(svr_sock_, SOMAXCONN) == 0; }
-    };
-
     std::string host_;
-    Server server_;
+    std::string scheme_ = "http";
+    std::unique_ptr<httplib::Server> server_;
     std::thread thread_;
     int port_ = 0;
     std::set<int> clients_;

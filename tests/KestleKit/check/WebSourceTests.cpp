@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "helpers/LoopbackServer.hpp"
+#include "helpers/TestCertificates.hpp"
 
 namespace kestle {
 namespace {
@@ -85,6 +86,72 @@ TEST(WebSourceTests, ReturnsTheBodyOfA200ForCatalogAndFeed) {
     EXPECT_EQ(source.feed(url(server.url("/feed.xml"))), Result("<rss/>"));
     // An empty body is for the reader to judge, not a transport failure.
     EXPECT_EQ(source.feed(url(server.url("/empty"))), Result(""));
+}
+
+TEST(WebSourceTests, HttpsTrustsTheNamedAuthorityAloneAndChecksTheHost) {
+    const test::TestCertificates certificates; // for 127.0.0.1 only
+    const test::TestCertificates stranger;
+    LoopbackServer server(certificates.server());
+    server.serve("/catalog.json", "catalog");
+    server.serve("/feed.xml", "<rss/>");
+
+    WebSource::Options trusting;
+    trusting.caFile = certificates.caFile().string();
+    WebSource source(url(server.url("/catalog.json")), trusting);
+    EXPECT_EQ(source.catalog(), Result("catalog"));
+    const Url feed = url(server.url("/feed.xml"));
+    EXPECT_EQ(source.feeds({feed, feed, feed}), std::vector<Result>(3, Result("<rss/>")))
+        << "every transfer of a check trusts the named authority";
+
+    const struct {
+        const char* name;
+        std::string caFile;
+    } untrusted[] = {
+        {"the system's authorities", ""},
+        {"another authority", stranger.caFile().string()},
+        {"a bundle that is not there", (certificates.caFile().parent_path() / "none.pem").string()},
+    };
+    for (const auto& c : untrusted) {
+        WebSource::Options options;
+        options.caFile = c.caFile;
+        WebSource refusing(url(server.url("/catalog.json")), options);
+        auto start = Clock::now();
+        EXPECT_EQ(outcome(refusing.catalog()), "offline") << c.name;
+        EXPECT_EQ(outcome(refusing.feeds({feed}).front()), "offline") << c.name;
+        EXPECT_LT(Clock::now() - start, 3s) << c.name;
+    }
+
+    // A good certificate, but for another address than the one asked.
+    LoopbackServer elsewhere(certificates.server(), "127.0.0.2");
+    elsewhere.serve("/feed.xml", "<rss/>");
+    EXPECT_EQ(outcome(source.feed(url(elsewhere.url("/feed.xml")))), "offline");
+
+    EXPECT_EQ(server.totalRequests(), 4u) << "a refused server was still asked";
+    EXPECT_EQ(elsewhere.totalRequests(), 0u);
+}
+
+TEST(WebSourceTests, HttpsSessionsAreResumedWithinACallButNeverKeptForTheNext) {
+    const test::TestCertificates certificates;
+    LoopbackServer server(certificates.server());
+    // Each answer ends its connection, so the ninth feed needs a new one; the delay lets
+    // the first eight handshakes finish before then.
+    server.setLatency(50ms);
+    server.route("/feed.xml", [](const auto&, auto& res) {
+        res.set_header("Connection", "close");
+        res.set_content("<rss/>", "application/octet-stream");
+    });
+    WebSource::Options trusting;
+    trusting.caFile = certificates.caFile().string();
+    WebSource source(url(server.url("/feed.xml")), trusting);
+    const Url feed = url(server.url("/feed.xml"));
+
+    ASSERT_TRUE(source.catalog());
+    ASSERT_TRUE(source.feed(feed));
+    EXPECT_EQ(server.resumedSessions(), 0u) << "a call resumed the session of an earlier one";
+
+    auto answers = source.feeds(std::vector<Url>(9, feed));
+    EXPECT_EQ(answers, std::vector<Result>(9, Result("<rss/>")));
+    EXPECT_GE(server.resumedSessions(), 1u) << "every connection made a full handshake";
 }
 
 TEST(WebSourceTests, AnyStatusOtherThan200IsAServerFailure) {
