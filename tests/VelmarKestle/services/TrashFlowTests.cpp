@@ -1,8 +1,10 @@
 #include "services/TrashFlow.hpp"
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -156,6 +158,16 @@ TEST(TrashFlow, AConfirmedMoveCanBeUndoneOnceFromTheBannerOrTheWindow) {
     EXPECT_FALSE(stack.canUndo());
 }
 
+bool ignoresTermination(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("SigIgn:")) {
+            return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1;
+        }
+    }
+    return false;
+}
+
 // A running copy that quits is moved after the quitting banner; one that refuses stays,
 // with the "Didn’t Quit" alert.
 TEST(TrashFlow, ARunningCopyIsAskedToQuitAndNothingMovesWhenItRefuses) {
@@ -163,7 +175,9 @@ TEST(TrashFlow, ARunningCopyIsAskedToQuitAndNothingMovesWhenItRefuses) {
         SCOPED_TRACE(refuses ? "refuses" : "quits");
         LogCapture log;
         Fixture f(refuses);
-        AppBundleMaker::launch(f.bundle);
+        const pid_t pid = AppBundleMaker::launch(f.bundle);
+        // The copy that refuses must be ignoring the request before it is asked.
+        ASSERT_TRUE(!refuses || runUntil([pid] { return ignoresTermination(pid); }, 5s));
         f.flow.start(f.notes(), *f.model);
         ASSERT_TRUE(f.waitForBanner("Quitting Notes…"));
         ASSERT_FALSE(f.alerts.empty());
