@@ -10,6 +10,7 @@ Q_LOGGING_CATEGORY(lcInstall, KESTLE_BUNDLE_ID ".install", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcUpdate, KESTLE_BUNDLE_ID ".update", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcSelfUpdate, KESTLE_BUNDLE_ID ".self-update", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcTrash, KESTLE_BUNDLE_ID ".trash", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcNotify, KESTLE_BUNDLE_ID ".notify", QtInfoMsg)
 
 namespace kestle::app {
 

@@ -23,6 +23,7 @@
 #include "services/AppLanguage.hpp"
 #include "services/DailyCheck.hpp"
 #include "services/LiveActions.hpp"
+#include "services/Notifier.hpp"
 #include "services/SelfUpdater.hpp"
 #include "services/TrashFlow.hpp"
 #include "services/WindowOpener.hpp"
@@ -103,6 +104,7 @@ int main(int argc, char* argv[]) {
 
     const Configuration config = LiveSetup::current();
     KestleModel& model = KestleModel::shared();
+    Notifier::shared().attach(model, false);
     const AppLanguage language = AppLanguages::current(model.defaults().get());
     installTranslations(app, config, language);
     qCInfo(lcApp, "VelmarKestle %s (%s) started", config.shortVersion.c_str(),

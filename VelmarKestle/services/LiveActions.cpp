@@ -1,18 +1,24 @@
 #include "services/LiveActions.hpp"
 
+#include <QPointer>
 #include <QUrl>
 
 #include "Logging.hpp"
 #include "model/KestleModel.hpp"
 #include "platform/Workspace.hpp"
+#include "services/Notifier.hpp"
 #include "services/ProblemReport.hpp"
 #include "services/TrashFlow.hpp"
 
 namespace kestle::app {
 
-AppActions LiveActions::make(const Configuration& config, std::function<QWidget*()> window) {
+AppActions LiveActions::make(const Configuration& config, std::function<QWidget*()> window,
+                             Notifier* notifier) {
     if (!window) {
         window = [] { return static_cast<QWidget*>(nullptr); };
+    }
+    if (notifier == nullptr) {
+        notifier = &Notifier::shared();
     }
     AppActions actions;
     actions.open = [](const AppEntry& entry) {
@@ -34,15 +40,33 @@ AppActions LiveActions::make(const Configuration& config, std::function<QWidget*
             Workspace::openUrl(QUrl(QString::fromStdString(entry.app.site->str())));
         }
     };
-    actions.notifyMe = [](const AppEntry& entry, KestleModel& model) {
+    actions.notifyMe = [notifier](const AppEntry& entry, KestleModel& model) {
         const bool watching = model.ledger().isWatching(entry.id());
         model.setWatching(entry, !watching);
-        if (!watching) {
-            //: Banner after "Notify Me": the app's name
-            model.showBanner(LiveActions::tr("We’ll let you know when %1 is ready")
-                                 .arg(QString::fromStdString(entry.app.name)),
-                             std::nullopt, 4.2);
+        if (watching) {
+            return;
         }
+        QPointer<KestleModel> guard(&model);
+        const QString name = QString::fromStdString(entry.app.name);
+        notifier->askPermissionIfNeeded([guard, name, notifier](bool allowed) {
+            if (!guard) {
+                return;
+            }
+            if (allowed) {
+                //: Banner after "Notify Me": the app's name
+                guard->showBanner(LiveActions::tr("We’ll let you know when %1 is ready").arg(name),
+                                  std::nullopt, 4.2);
+                return;
+            }
+            // Desktops without a settings page get no button to reach it.
+            std::optional<QString> open;
+            if (notifier->canOpenNotificationSettings()) {
+                open = LiveActions::tr("Open");
+            }
+            guard->showBanner(
+                LiveActions::tr("Notifications from VelmarKestle are off in Settings"), open, 8,
+                [notifier] { notifier->openNotificationSettings(); });
+        });
     };
     const QString support = QString::fromStdString(config.supportAddress);
     actions.reportProblem = [support, window](const std::optional<AppEntry>& entry,

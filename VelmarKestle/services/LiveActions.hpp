@@ -9,6 +9,8 @@ class QWidget;
 
 namespace kestle::app {
 
+class Notifier;
+
 // The application's own AppActions: apps open as processes of their own, items show in
 // the file manager, links open in the browser, problem reports become e-mails.
 class LiveActions {
@@ -16,8 +18,9 @@ class LiveActions {
 
 public:
     // window: the parent of the dialogs, asked for when one is shown (the main window
-    // may come and go).
-    static AppActions make(const Configuration& config, std::function<QWidget*()> window = {});
+    // may come and go). notifier: the one "Notify me" asks; none is the shared one.
+    static AppActions make(const Configuration& config, std::function<QWidget*()> window = {},
+                           Notifier* notifier = nullptr);
 };
 
 } // namespace kestle::app

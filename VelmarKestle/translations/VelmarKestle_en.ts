@@ -345,6 +345,14 @@ Main button of an installed, up-to-date app</extracomment>
         <extracomment>Banner after &quot;Notify Me&quot;: the app&apos;s name</extracomment>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Open</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Notifications from VelmarKestle are off in Settings</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>kestle::app::LocaleFormat</name>
@@ -441,6 +449,40 @@ Main button of an installed, up-to-date app</extracomment>
     <name>kestle::app::MoreMenu</name>
     <message>
         <source>More Actions for %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::Notifier</name>
+    <message>
+        <source>There’s an Update for %1</source>
+        <extracomment>A notification&apos;s title: the app&apos;s name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Version %1 is ready to install.</source>
+        <extracomment>A notification&apos;s text: the new version</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 Is Out</source>
+        <extracomment>A notification&apos;s title: the app&apos;s name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>It’s ready to install.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Install</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -345,6 +345,14 @@ Main button of an installed, up-to-date app</extracomment>
         <extracomment>Banner after &quot;Notify Me&quot;: the app&apos;s name</extracomment>
         <translation>Ti avviseremo quando %1 sarà disponibile</translation>
     </message>
+    <message>
+        <source>Open</source>
+        <translation>Apri</translation>
+    </message>
+    <message>
+        <source>Notifications from VelmarKestle are off in Settings</source>
+        <translation>Le notifiche di VelmarKestle sono disattivate nelle Impostazioni</translation>
+    </message>
 </context>
 <context>
     <name>kestle::app::LocaleFormat</name>
@@ -442,6 +450,40 @@ Main button of an installed, up-to-date app</extracomment>
     <message>
         <source>More Actions for %1</source>
         <translation>Altre azioni per %1</translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::Notifier</name>
+    <message>
+        <source>There’s an Update for %1</source>
+        <extracomment>A notification&apos;s title: the app&apos;s name</extracomment>
+        <translation>C’è un aggiornamento per %1</translation>
+    </message>
+    <message>
+        <source>Version %1 is ready to install.</source>
+        <extracomment>A notification&apos;s text: the new version</extracomment>
+        <translation>La versione %1 è pronta da installare.</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>Mostra</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>Aggiorna</translation>
+    </message>
+    <message>
+        <source>%1 Is Out</source>
+        <extracomment>A notification&apos;s title: the app&apos;s name</extracomment>
+        <translation>%1 è disponibile</translation>
+    </message>
+    <message>
+        <source>It’s ready to install.</source>
+        <translation>È pronta da installare.</translation>
+    </message>
+    <message>
+        <source>Install</source>
+        <translation>Installa</translation>
     </message>
 </context>
 <context>

@@ -1,10 +1,12 @@
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDBusConnection>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -13,8 +15,10 @@
 #include "helpers/AppBundleMaker.hpp"
 #include "helpers/LogCapture.hpp"
 #include "helpers/TempFolder.hpp"
+#include "platform/FreedesktopNotifications.hpp"
 #include "platform/Workspace.hpp"
 #include "services/LiveActions.hpp"
+#include "services/Notifier.hpp"
 
 #include "VelmarKestle/views/ViewTestModel.hpp"
 
@@ -25,6 +29,7 @@ using kestle::Workspace;
 using kestle::app::AppActions;
 using kestle::app::Configuration;
 using kestle::app::LiveActions;
+using kestle::app::Notifier;
 using kestle::test::AppBundleMaker;
 using kestle::test::LogCapture;
 using kestle::test::TempFolder;
@@ -112,9 +117,20 @@ TEST(LiveActions, ShowInFileManagerFallsBackToTheFolder) {
     EXPECT_EQ(desktop.opened.size(), 2u);
 }
 
+// A notifier whose server is out of reach, as on a desktop without one.
+std::unique_ptr<Notifier> unreachableNotifier(std::optional<QStringList> settings) {
+    auto server = std::make_unique<kestle::FreedesktopNotifications>(
+        QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
+                                      QStringLiteral("live-actions-nowhere")),
+        QStringLiteral("VelmarKestle"), QStringLiteral("com.velmar.VelmarKestle"));
+    return std::make_unique<Notifier>(std::move(server), std::move(settings));
+}
+
 TEST(LiveActions, NotifyMeTogglesTheWatchAndConfirmsOnlyTurningOn) {
     ViewTestModel fixture;
-    const AppActions actions = LiveActions::make(Configuration{});
+    auto notifier = unreachableNotifier(std::nullopt);
+    notifier->attach(*fixture.model, true);
+    const AppActions actions = LiveActions::make(Configuration{}, {}, notifier.get());
     const AppEntry maps = fixture.entry("maps");
 
     actions.notifyMe(maps, *fixture.model);
@@ -126,6 +142,29 @@ TEST(LiveActions, NotifyMeTogglesTheWatchAndConfirmsOnlyTurningOn) {
     actions.notifyMe(maps, *fixture.model);
     EXPECT_FALSE(fixture.model->ledger().isWatching("maps"));
     EXPECT_FALSE(fixture.model->banner().has_value()) << "turning it off says nothing";
+}
+
+// Without a server the watch stays on and the banner says so; "Open" only where the
+// desktop has a settings page to open.
+TEST(LiveActions, NotifyMeWithoutNotificationsOffersTheSettingsWhereThereAreAny) {
+    for (const bool hasSettings : {false, true}) {
+        SCOPED_TRACE(hasSettings ? "settings page" : "no settings page");
+        ViewTestModel fixture;
+        auto notifier = unreachableNotifier(
+            hasSettings ? std::optional<QStringList>(QStringList{QStringLiteral("/bin/true")})
+                        : std::nullopt);
+        notifier->attach(*fixture.model, false);
+        const AppActions actions = LiveActions::make(Configuration{}, {}, notifier.get());
+
+        actions.notifyMe(fixture.entry("maps"), *fixture.model);
+        EXPECT_TRUE(fixture.model->ledger().isWatching("maps"));
+        ASSERT_TRUE(kestle::test::runUntil([&] { return fixture.model->banner().has_value(); },
+                                           std::chrono::seconds(5)));
+        EXPECT_EQ(fixture.model->banner()->text,
+                  "Notifications from VelmarKestle are off in Settings");
+        EXPECT_EQ(fixture.model->banner()->seconds, 8);
+        EXPECT_EQ(fixture.model->banner()->button.has_value(), hasSettings);
+    }
 }
 
 } // namespace
