@@ -16,6 +16,7 @@
 #include "helpers/LoopbackServer.hpp"
 #include "helpers/NotificationBus.hpp"
 #include "helpers/TempFolder.hpp"
+#include "helpers/TestAppcast.hpp"
 #include "helpers/TestSigning.hpp"
 #include "model/KestleModel.hpp"
 #include "platform/FreedesktopNotifications.hpp"
@@ -43,16 +44,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
-
-std::string appcast(const std::string& url, size_t length, const std::string& signature) {
-    return R"(<?xml version="1.0"?><rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">)"
-           "<channel><title>Notes</title><item><title>1.1</title>"
-           "<sparkle:version>101</sparkle:version>"
-           "<sparkle:shortVersionString>1.1</sparkle:shortVersionString>"
-           R"(<enclosure type="application/octet-stream" url=")" +
-           url + R"(" length=")" + std::to_string(length) + R"(" sparkle:edSignature=")" +
-           signature + R"("/></item></channel></rss>)";
-}
 
 // The whole way with a real server: Notes 1.0 is installed, the signed catalog and its
 // feed offer 1.1 from a loopback server; a background check notifies it through dunst,
@@ -84,7 +75,7 @@ TEST(NotifierWithDunst, ACheckNotifiesTheUpdateAndItsButtonInstallsIt) {
     const std::string image = AppBundleMaker::image(temp / "new", temp / "new.iso");
     server.serve("/Notes.dmg", image);
     server.serve("/appcast.xml",
-                 appcast(server.url("/Notes.dmg"), image.size(), TestSigning::shared().sign(image)),
+                 kestle::test::signedAppcast("101", "1.1", server.url("/Notes.dmg"), image),
                  "application/xml");
     const Json notes{{"id", "notes"},
                      {"bundleID", AppBundleMaker::identifier},

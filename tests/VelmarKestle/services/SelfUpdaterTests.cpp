@@ -1,19 +1,37 @@
 #include "services/SelfUpdater.hpp"
 
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+
+#include <QPushButton>
+
 #include <gtest/gtest.h>
 
+#include "apps/InstalledApps.hpp"
+#include "apps/RunningApps.hpp"
 #include "helpers/AppBundleMaker.hpp"
 #include "helpers/LogCapture.hpp"
+#include "helpers/LoopbackServer.hpp"
 #include "helpers/TempFolder.hpp"
+#include "helpers/TestAppcast.hpp"
 #include "model/Configuration.hpp"
+#include "model/KestleModel.hpp"
 
+#include "VelmarKestle/views/ViewTestModel.hpp"
+
+using kestle::RunningApps;
 using kestle::app::Configuration;
 using kestle::app::SelfUpdater;
 using kestle::framework::AppcastItem;
 using kestle::framework::UserUpdateState;
 using kestle::test::AppBundleMaker;
 using kestle::test::LogCapture;
+using kestle::test::LoopbackServer;
+using kestle::test::runUntil;
 using kestle::test::TempFolder;
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -112,6 +130,96 @@ TEST(SelfUpdater, OnlyAScheduledFindWaitsInTheMenu) {
     delegate.standardUserDriverWillFinishUpdateSession();
     EXPECT_FALSE(updater.updateWaiting());
     EXPECT_EQ(changes, 4);
+}
+
+// Presses the button with this text in the updater's window once it shows.
+bool press(SelfUpdater& updater, const QString& text) {
+    return runUntil(
+        [&] {
+            QDialog* window = updater.controller()->userDriver().window();
+            if (window == nullptr) {
+                return false;
+            }
+            for (QPushButton* button : window->findChildren<QPushButton*>()) {
+                if (button->isVisible() && button->isEnabled() && button->text() == text) {
+                    button->click();
+                    return true;
+                }
+            }
+            return false;
+        },
+        30s);
+}
+
+// The whole way: the running application at build 100, its loopback feed offering 101
+// signed with the test key, and an app update running in the queue meanwhile. The self
+// update downloads and waits for the queue, then installs and relaunches the new build.
+TEST(SelfUpdater, AnUpdateWaitsForTheQueueThenInstallsAndRelaunchesTheNewBuild) {
+    TempFolder temp;
+    const fs::path bundle = temp / "Applications/VelmarKestle.app";
+    const fs::path work = temp / "work";
+    const fs::path state = temp / "state";
+    fs::create_directories(work);
+    fs::create_directories(state);
+    fs::permissions(state, fs::perms::owner_all);
+    ::setenv("KESTLE_DISKUTIL_STATE", state.c_str(), 1);
+    LoopbackServer server;
+    const std::string feed = server.url("/kestle.xml");
+    AppBundleMaker::make(bundle, {.build = "100", .version = "1.0", .feedURL = feed});
+    AppBundleMaker::make(temp / "new/VelmarKestle.app",
+                         {.build = "101", .version = "1.1", .feedURL = feed});
+    const std::string image = AppBundleMaker::image(temp / "new", temp / "new.iso");
+    server.serve("/kestle.dmg", image);
+    server.serve("/kestle.xml",
+                 kestle::test::signedAppcast("101", "1.1", server.url("/kestle.dmg"), image),
+                 "application/xml");
+    const auto build = [&] {
+        auto read = kestle::InstalledApps::read(kestle::Url::fromPath(bundle.string()));
+        return read ? read->second.build : std::string("?");
+    };
+    const pid_t old = AppBundleMaker::launch(bundle);
+
+    kestle::test::ViewTestModel fixture;
+    kestle::app::KestleModel& model = *fixture.model;
+    model.queue().update(fixture.entry("notes"));
+    ASSERT_TRUE(model.queue().isBusy());
+
+    SelfUpdater updater(configured(true, true));
+    kestle::framework::Updater::Options options;
+    options.anchors = AppBundleMaker::anchors();
+    options.diskTool = KESTLE_DISKUTIL_TOOL;
+    options.work = work;
+    options.quitGrace = 300ms;
+    options.quitPoll = 20ms;
+    updater.setOptions(bundle, options);
+    model.onQueueIdle = [&updater] { updater.relaunchIfIdle(); };
+    updater.start(false, [&model] { return model.queue().isBusy(); });
+    ASSERT_NE(updater.controller(), nullptr);
+    LogCapture log;
+
+    updater.checkForUpdates();
+    ASSERT_TRUE(press(updater, "Install Update"));
+    ASSERT_TRUE(press(updater, "Install and Relaunch"));
+    ASSERT_TRUE(
+        runUntil([] { return LogCapture::contains("Relaunch for 1.1 waits for the queue"); }, 30s));
+    kestle::test::spin(300ms);
+    EXPECT_EQ(build(), "100") << "nothing installed while the queue is busy";
+    EXPECT_EQ(RunningApps::find(bundle), std::vector<pid_t>{old});
+
+    fixture.script->end(kestle::UpdateOutcome::updated());
+    ASSERT_TRUE(runUntil(
+        [&] {
+            const auto running = RunningApps::find(bundle);
+            return build() == "101" && running.size() == 1 && running.front() != old;
+        },
+        30s))
+        << "build " << build();
+    EXPECT_TRUE(LogCapture::contains("Queue empty: relaunching for the update"));
+    EXPECT_TRUE(runUntil([&] { return !updater.controller()->updater()->sessionInProgress(); }));
+    EXPECT_TRUE(fs::is_empty(work)) << "working files left";
+
+    AppBundleMaker::killAll(temp.path());
+    ::unsetenv("KESTLE_DISKUTIL_STATE");
 }
 
 } // namespace
