@@ -171,40 +171,43 @@ void Notifier::show(const Alert& alert, std::function<void()> next) {
     }
     request.imagePath = localIcon(entry, model_);
     QPointer<Notifier> self(this);
-    askPermissionIfNeeded(
-        [self, alert, appId, identifier, request, next = std::move(next)](bool allowed) mutable {
+    askPermissionIfNeeded([self, alert, appId, identifier, request,
+                           next = std::move(next)](bool allowed) mutable {
+        if (!self) {
+            return;
+        }
+        if (!allowed) {
+            qCInfo(lcNotify, "Notification %s %s not shown: not allowed", category(alert.kind),
+                   qPrintable(appId));
+            next();
+            return;
+        }
+        if (auto known = self->ids_.find(identifier); known != self->ids_.end()) {
+            request.replaces = known->second;
+        }
+        self->server_->notify(request, [self, appId, identifier, next = std::move(next)](
+                                           std::expected<uint32_t, QString> shown) {
             if (!self) {
                 return;
             }
-            if (!allowed) {
-                qCInfo(lcNotify, "Notification %s %s not shown: not allowed", category(alert.kind),
-                       qPrintable(appId));
-                next();
-                return;
-            }
-            if (auto known = self->ids_.find(identifier); known != self->ids_.end()) {
-                request.replaces = known->second;
-            }
-            self->server_->notify(request, [self, appId, identifier, next = std::move(next)](
-                                               std::expected<uint32_t, QString> shown) {
-                if (!self) {
-                    return;
+            if (!shown) {
+                qCWarning(lcNotify, "Notification %s failed: %s", qPrintable(appId),
+                          qPrintable(shown.error()));
+            } else if (*shown == 0) {
+                // Some servers answer 0 for a notification they chose not to show.
+                qCInfo(lcNotify, "Notification %s not shown by the server", qPrintable(identifier));
+            } else {
+                if (auto old = self->ids_.find(identifier);
+                    old != self->ids_.end() && old->second != *shown) {
+                    self->shown_.erase(old->second);
+                    self->tokens_.erase(old->second);
                 }
-                if (!shown) {
-                    qCWarning(lcNotify, "Notification %s failed: %s", qPrintable(appId),
-                              qPrintable(shown.error()));
-                } else if (*shown != 0) {
-                    if (auto old = self->ids_.find(identifier);
-                        old != self->ids_.end() && old->second != *shown) {
-                        self->shown_.erase(old->second);
-                        self->tokens_.erase(old->second);
-                    }
-                    self->ids_[identifier] = *shown;
-                    self->shown_[*shown] = Shown{identifier, appId};
-                }
-                next();
-            });
+                self->ids_[identifier] = *shown;
+                self->shown_[*shown] = Shown{identifier, appId};
+            }
+            next();
         });
+    });
 }
 
 std::optional<uint32_t> Notifier::shownId(const QString& request) const {
