@@ -1,6 +1,4 @@
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -15,8 +13,7 @@
 #include "helpers/LogCapture.hpp"
 #include "helpers/LoopbackServer.hpp"
 #include "helpers/NotificationBus.hpp"
-#include "helpers/TempFolder.hpp"
-#include "helpers/TestAppcast.hpp"
+#include "helpers/OfferedUpdate.hpp"
 #include "helpers/TestSigning.hpp"
 #include "model/KestleModel.hpp"
 #include "platform/FreedesktopNotifications.hpp"
@@ -37,10 +34,8 @@ using kestle::test::LogCapture;
 using kestle::test::LoopbackServer;
 using kestle::test::PrivateBus;
 using kestle::test::runUntil;
-using kestle::test::TempFolder;
 using kestle::test::TestSigning;
 using Json = nlohmann::json;
-namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
@@ -57,33 +52,15 @@ TEST(NotifierWithDunst, ACheckNotifiesTheUpdateAndItsButtonInstallsIt) {
     DunstServer dunst(bus);
     ASSERT_TRUE(dunst.isUp()) << "dunst did not start: " << dunst.diagnostics();
 
-    TempFolder temp;
-    const fs::path apps = temp / "Applications";
-    const fs::path app = apps / "Notes.app";
-    const fs::path work = temp / "work";
-    const fs::path state = temp / "state";
-    for (const fs::path& folder : {apps, work, state}) {
-        fs::create_directories(folder);
-    }
-    fs::permissions(state, fs::perms::owner_all);
-    ::setenv("KESTLE_DISKUTIL_STATE", state.c_str(), 1);
-    LoopbackServer server;
-    const std::string feed = server.url("/appcast.xml");
-    AppBundleMaker::make(app, {.build = "100", .version = "1.0", .feedURL = feed});
-    AppBundleMaker::make(temp / "new/Notes.app",
-                         {.build = "101", .version = "1.1", .feedURL = feed});
-    const std::string image = AppBundleMaker::image(temp / "new", temp / "new.iso");
-    server.serve("/Notes.dmg", image);
-    server.serve("/appcast.xml",
-                 kestle::test::signedAppcast("101", "1.1", server.url("/Notes.dmg"), image),
-                 "application/xml");
+    kestle::test::OfferedUpdate offered("Notes.app");
+    LoopbackServer& server = offered.server;
     const Json notes{{"id", "notes"},
                      {"bundleID", AppBundleMaker::identifier},
                      {"name", "Notes"},
                      {"tagline", {{"en", "Notes"}}},
                      {"description", {{"en", "Notes"}}},
                      {"status", "released"},
-                     {"feed", feed},
+                     {"feed", offered.feed},
                      {"icon", "notes.png"},
                      {"minimumSystem", "14.0"}};
     server.serve(
@@ -98,18 +75,15 @@ TEST(NotifierWithDunst, ACheckNotifiesTheUpdateAndItsButtonInstallsIt) {
         std::nullopt, "15.3.1", "arm64");
     setup.checker = [checker](std::stop_token stop) { return checker->check(std::move(stop)); };
     setup.catalogURL = catalog;
-    const Url folder = Url::fromPath(apps.string());
+    const Url folder = Url::fromPath(offered.bundle.parent_path().string());
     setup.scanInstalled = [folder](const std::set<std::string>& ids) {
         return kestle::InstalledApps({folder}).scan(ids);
     };
     setup.scope = kestle::UpdateScope{{folder}};
-    kestle::framework::Updater::Options options;
-    options.anchors = AppBundleMaker::anchors();
-    options.diskTool = KESTLE_DISKUTIL_TOOL;
-    options.work = work;
     setup.makeSession =
-        [options](const kestle::AppEntry& entry, kestle::JobKind,
-                  kestle::UpdateHandlers handlers) -> std::unique_ptr<kestle::UpdateSession> {
+        [options = offered.options()](
+            const kestle::AppEntry& entry, kestle::JobKind,
+            kestle::UpdateHandlers handlers) -> std::unique_ptr<kestle::UpdateSession> {
         return std::make_unique<SparkleSession>(entry, std::move(handlers),
                                                 SparkleSession::updaters(options));
     };
@@ -137,13 +111,10 @@ TEST(NotifierWithDunst, ACheckNotifiesTheUpdateAndItsButtonInstallsIt) {
     EXPECT_TRUE(log.contains("Notification update notes 1.1: There’s an Update for Notes"));
 
     ASSERT_TRUE(dunst.invoke(QStringLiteral("update")));
-    const auto installedBuild = [&] {
-        auto read = kestle::InstalledApps::read(Url::fromPath(app.string()));
-        return read ? read->second.build : std::string("?");
-    };
     ASSERT_TRUE(runUntil([&] { return log.contains("Notification clicked: notes, update"); }, 10s));
-    ASSERT_TRUE(runUntil([&] { return installedBuild() == "101" && !model.queue().isBusy(); }, 60s))
-        << "installed build " << installedBuild();
+    ASSERT_TRUE(
+        runUntil([&] { return offered.installedBuild() == "101" && !model.queue().isBusy(); }, 60s))
+        << "installed build " << offered.installedBuild();
     EXPECT_EQ(opened, QStringList{"main"});
     EXPECT_EQ(model.detail(), "notes");
     EXPECT_TRUE(runUntil(
@@ -155,8 +126,6 @@ TEST(NotifierWithDunst, ACheckNotifiesTheUpdateAndItsButtonInstallsIt) {
         << "the model rescanned after the update";
 
     WindowOpener::shared().setOpenWindow({});
-    AppBundleMaker::killAll(temp.path());
-    ::unsetenv("KESTLE_DISKUTIL_STATE");
 }
 
 } // namespace

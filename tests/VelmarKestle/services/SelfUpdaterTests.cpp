@@ -1,20 +1,17 @@
 #include "services/SelfUpdater.hpp"
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 
 #include <QPushButton>
 
 #include <gtest/gtest.h>
 
-#include "apps/InstalledApps.hpp"
 #include "apps/RunningApps.hpp"
 #include "helpers/AppBundleMaker.hpp"
 #include "helpers/LogCapture.hpp"
-#include "helpers/LoopbackServer.hpp"
+#include "helpers/OfferedUpdate.hpp"
 #include "helpers/TempFolder.hpp"
-#include "helpers/TestAppcast.hpp"
 #include "model/Configuration.hpp"
 #include "model/KestleModel.hpp"
 
@@ -27,7 +24,6 @@ using kestle::framework::AppcastItem;
 using kestle::framework::UserUpdateState;
 using kestle::test::AppBundleMaker;
 using kestle::test::LogCapture;
-using kestle::test::LoopbackServer;
 using kestle::test::runUntil;
 using kestle::test::TempFolder;
 namespace fs = std::filesystem;
@@ -155,28 +151,8 @@ bool press(SelfUpdater& updater, const QString& text) {
 // signed with the test key, and an app update running in the queue meanwhile. The self
 // update downloads and waits for the queue, then installs and relaunches the new build.
 TEST(SelfUpdater, AnUpdateWaitsForTheQueueThenInstallsAndRelaunchesTheNewBuild) {
-    TempFolder temp;
-    const fs::path bundle = temp / "Applications/VelmarKestle.app";
-    const fs::path work = temp / "work";
-    const fs::path state = temp / "state";
-    fs::create_directories(work);
-    fs::create_directories(state);
-    fs::permissions(state, fs::perms::owner_all);
-    ::setenv("KESTLE_DISKUTIL_STATE", state.c_str(), 1);
-    LoopbackServer server;
-    const std::string feed = server.url("/kestle.xml");
-    AppBundleMaker::make(bundle, {.build = "100", .version = "1.0", .feedURL = feed});
-    AppBundleMaker::make(temp / "new/VelmarKestle.app",
-                         {.build = "101", .version = "1.1", .feedURL = feed});
-    const std::string image = AppBundleMaker::image(temp / "new", temp / "new.iso");
-    server.serve("/kestle.dmg", image);
-    server.serve("/kestle.xml",
-                 kestle::test::signedAppcast("101", "1.1", server.url("/kestle.dmg"), image),
-                 "application/xml");
-    const auto build = [&] {
-        auto read = kestle::InstalledApps::read(kestle::Url::fromPath(bundle.string()));
-        return read ? read->second.build : std::string("?");
-    };
+    kestle::test::OfferedUpdate offered("VelmarKestle.app");
+    const fs::path& bundle = offered.bundle;
     const pid_t old = AppBundleMaker::launch(bundle);
 
     kestle::test::ViewTestModel fixture;
@@ -185,13 +161,7 @@ TEST(SelfUpdater, AnUpdateWaitsForTheQueueThenInstallsAndRelaunchesTheNewBuild) 
     ASSERT_TRUE(model.queue().isBusy());
 
     SelfUpdater updater(configured(true, true));
-    kestle::framework::Updater::Options options;
-    options.anchors = AppBundleMaker::anchors();
-    options.diskTool = KESTLE_DISKUTIL_TOOL;
-    options.work = work;
-    options.quitGrace = 300ms;
-    options.quitPoll = 20ms;
-    updater.setOptions(bundle, options);
+    updater.setOptions(bundle, offered.options());
     model.onQueueIdle = [&updater] { updater.relaunchIfIdle(); };
     updater.start(false, [&model] { return model.queue().isBusy(); });
     ASSERT_NE(updater.controller(), nullptr);
@@ -203,23 +173,21 @@ TEST(SelfUpdater, AnUpdateWaitsForTheQueueThenInstallsAndRelaunchesTheNewBuild) 
     ASSERT_TRUE(
         runUntil([] { return LogCapture::contains("Relaunch for 1.1 waits for the queue"); }, 30s));
     kestle::test::spin(300ms);
-    EXPECT_EQ(build(), "100") << "nothing installed while the queue is busy";
+    EXPECT_EQ(offered.installedBuild(), "100") << "nothing installed while the queue is busy";
     EXPECT_EQ(RunningApps::find(bundle), std::vector<pid_t>{old});
 
     fixture.script->end(kestle::UpdateOutcome::updated());
     ASSERT_TRUE(runUntil(
         [&] {
             const auto running = RunningApps::find(bundle);
-            return build() == "101" && running.size() == 1 && running.front() != old;
+            return offered.installedBuild() == "101" && running.size() == 1 &&
+                   running.front() != old;
         },
         30s))
-        << "build " << build();
+        << "build " << offered.installedBuild();
     EXPECT_TRUE(LogCapture::contains("Queue empty: relaunching for the update"));
     EXPECT_TRUE(runUntil([&] { return !updater.controller()->updater()->sessionInProgress(); }));
-    EXPECT_TRUE(fs::is_empty(work)) << "working files left";
-
-    AppBundleMaker::killAll(temp.path());
-    ::unsetenv("KESTLE_DISKUTIL_STATE");
+    EXPECT_TRUE(fs::is_empty(offered.work)) << "working files left";
 }
 
 } // namespace
