@@ -1,35 +1,24 @@
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QPainter>
 #include <QPixmap>
-#include <QPointer>
-#include <QProcess>
 #include <QThreadPool>
-#include <QTimer>
 #include <QTranslator>
-#include <QUrl>
 
 #include "Logging.hpp"
 #include "model/KestleModel.hpp"
 #include "model/LiveSetup.hpp"
 #include "platform/AutostartEntry.hpp"
-#include "platform/Workspace.hpp"
 #include "services/AppFlags.hpp"
 #include "services/AppLanguage.hpp"
-#include "services/DailyCheck.hpp"
-#include "services/LiveActions.hpp"
-#include "services/Notifier.hpp"
-#include "services/SelfUpdater.hpp"
-#include "services/TrashFlow.hpp"
-#include "services/WindowOpener.hpp"
+#include "shell/SingleInstance.hpp"
+#include "shell/VelmarKestleApp.hpp"
 #include "views/components/KestleGlyph.hpp"
-#include "views/terms/TermsView.hpp"
-#include "views/window/MainWindow.hpp"
 
 using namespace kestle;
 using namespace kestle::app;
@@ -72,39 +61,33 @@ void installTranslations(QApplication& app, const Configuration& config, AppLang
     }
 }
 
-// The maker's page in the interface language: the Italian path when the interface is
-// Italian, the English one otherwise.
-void openSitePage(const Configuration& config, AppLanguage language, const QString& italianPath,
-                  const QString& englishPath) {
-    const bool italian = AppLanguages::resolved(AppLanguages::available(translationsFolder(config)),
-                                                language) == QStringLiteral("it");
-    QUrl site(QString::fromStdString(config.site));
-    QString path = site.path();
-    if (path.endsWith(u'/')) {
-        path.chop(1);
-    }
-    site.setPath(path + (italian ? italianPath : englishPath));
-    Workspace::openUrl(site);
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Before QApplication: Qt unsets DESKTOP_STARTUP_ID when it starts.
+    const QByteArray launchToken = SingleInstance::launchToken();
     QApplication app(argc, argv);
     const kestle::app::LogEscaping escaping;
     QApplication::setApplicationName(QStringLiteral("VelmarKestle"));
     QApplication::setOrganizationName(QStringLiteral("Velmar"));
     QApplication::setDesktopFileName(QStringLiteral(KESTLE_BUNDLE_ID));
+
+    // One copy per user: a second launch hands over and leaves, so two copies never
+    // write the same preferences.
+    SingleInstance instance(SingleInstance::defaultFolder(), QStringLiteral(KESTLE_BUNDLE_ID));
+    if (instance.elect() == SingleInstance::Role::second) {
+        const bool handed = instance.send({app.arguments().mid(1), launchToken});
+        qCInfo(lcApp, "Already running: %s", handed ? "handed over" : "no answer");
+        return handed ? 0 : 1;
+    }
     QApplication::setWindowIcon(applicationIcon());
 
     // The one argument the application reads: the desktop's autostart entry passes it.
     AppFlags::launchedAtLogin = app.arguments().contains(QLatin1String(AutostartEntry::argument));
     AppFlags::closesWindowAtLogin = AppFlags::launchedAtLogin;
-    QTimer::singleShot(3000, [] { AppFlags::closesWindowAtLogin = false; });
 
     const Configuration config = LiveSetup::current();
     KestleModel& model = KestleModel::shared();
-    Notifier::shared().attach(model, false);
     const AppLanguage language = AppLanguages::current(model.defaults().get());
     installTranslations(app, config, language);
     qCInfo(lcApp, "VelmarKestle %s (%s) started", config.shortVersion.c_str(),
@@ -114,59 +97,17 @@ int main(int argc, char* argv[]) {
     QThreadPool::globalInstance()->start(
         [config] { LiveSetup::sweepLeftovers(config, LiveSetup::standardPlaces(config)); });
 
-    QPointer<MainWindow> window;
-    const AppActions actions =
-        LiveActions::make(config, [&window] { return static_cast<QWidget*>(window.data()); });
-    auto showMain = [&] {
-        if (window == nullptr) {
-            window = new MainWindow(model, actions);
-            window->setAttribute(Qt::WA_DeleteOnClose, false);
-        }
-        window->show();
-        window->raise();
-        window->activateWindow();
-        // Once the terms are accepted: the daily check reads the catalog on its own.
-        static const bool started = [&model] {
-            const auto& defaults = model.defaults();
-            const bool checksDaily =
-                defaults ? defaults->boolean("checksDaily").value_or(true) : true;
-            DailyCheck::shared().setModel(&model);
-            DailyCheck::shared().setActive(checksDaily);
-            model.onQueueIdle = [] { SelfUpdater::shared().relaunchIfIdle(); };
-            SelfUpdater::shared().start(checksDaily, [&model] { return model.queue().isBusy(); });
-            return true;
-        }();
-        (void)started;
-    };
-
-    std::unique_ptr<TermsView> terms;
-    if (model.termsAccepted()) {
-        showMain();
-    } else {
-        terms = std::make_unique<TermsView>(
-            model,
-            [&config, language] {
-                openSitePage(config, language, QStringLiteral("/velmarkestle/condizioni"),
-                             QStringLiteral("/en/velmarkestle/terms"));
-            },
-            showMain, [] { QCoreApplication::quit(); });
-        terms->show();
-    }
-    TrashFlow::shared().setUndoStack(
-        [&window] { return window != nullptr ? window->undoStack() : nullptr; });
-    WindowOpener::shared().setOpenWindow([&](const QString& identifier, bool) {
-        if (identifier == QStringLiteral("main") && model.termsAccepted()) {
-            showMain();
-        } else if (terms != nullptr) {
-            terms->show();
-            terms->raise();
-            terms->activateWindow();
-        }
-    });
+    auto shell = std::make_unique<VelmarKestleApp>(config, model, language);
+    QObject::connect(&instance, &SingleInstance::messageReceived, shell.get(),
+                     &VelmarKestleApp::secondLaunch);
+    shell->launch();
     const int status = QApplication::exec();
-    delete window.data();
-    if (AppFlags::relaunchRequested) {
-        QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
+    if (!shell->finish(&instance)) {
+        // Stopped work still running is not waited for: what it leaves behind is marked
+        // as ours and removed at the next launch.
+        std::fflush(nullptr);
+        std::_Exit(status);
     }
+    shell.reset();
     return status;
 }

@@ -108,6 +108,19 @@ KestleModel::~KestleModel() {
     queue_.reset();
 }
 
+void KestleModel::stopAll() {
+    checkStop_.request_stop();
+    std::vector<std::string> running;
+    for (const auto& [id, state] : queue_->states()) {
+        if (state.isRunning()) {
+            running.push_back(id);
+        }
+    }
+    for (const std::string& id : running) {
+        queue_->cancel(id);
+    }
+}
+
 bool KestleModel::hasAcceptedCurrentTerms(const PreferenceStore* defaults) {
     return defaults != nullptr && defaults->string("termsAcceptedVersion") ==
                                       std::optional<std::string>(currentTermsVersion);

@@ -120,6 +120,8 @@ public:
     void setLayout(ListLayout layout);
     void setDetail(std::optional<std::string> id);
     void requestSearch();
+    // At quit: the running check and every queued or running job are told to stop.
+    void stopAll();
 
 signals:
     void resultChanged();

@@ -24,6 +24,7 @@ public:
     void setOpenWindow(OpenWindow openWindow);
     void open(const QString& identifier, bool activate);
     const QStringList& pending() const { return pending_; }
+    bool isReady() const { return static_cast<bool>(openWindow_); }
 
     // The menu whose "VelmarKestle" item opens the main window, once menus exist.
     void setWindowMenu(QMenu* menu);

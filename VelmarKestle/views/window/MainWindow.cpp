@@ -58,9 +58,9 @@ MainWindow::MainWindow(KestleModel& model, AppActions actions, Options options, 
       footer_(new StatusFooter(model_, actions_, this)), toasts_(nullptr),
       undoStack_(new QUndoStack(this)) {
     setObjectName(QString::fromLatin1(identifier));
-    QAction* undo = undoStack_->createUndoAction(this);
-    undo->setShortcut(QKeySequence::Undo);
-    addAction(undo);
+    undo_ = undoStack_->createUndoAction(this);
+    undo_->setShortcut(QKeySequence::Undo);
+    addAction(undo_);
     setWindowTitle(QStringLiteral("VelmarKestle"));
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     resize(1000, 720);

@@ -8,6 +8,7 @@
 #include "services/AppActions.hpp"
 
 class QAbstractButton;
+class QAction;
 class QScrollArea;
 class QStackedWidget;
 class QToolButton;
@@ -58,6 +59,8 @@ public:
     QToolButton* checkButton() const { return check_; }
     // What Undo takes back (a move to the Trash); Ctrl+Z while the window is active.
     QUndoStack* undoStack() const { return undoStack_; }
+    // Its action, "Undo ⟨what⟩", for the Edit menu.
+    QAction* undoAction() const { return undo_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -86,6 +89,7 @@ private:
     ToastOverlay* toasts_;
     QToolButton* check_ = nullptr;
     QUndoStack* undoStack_;
+    QAction* undo_ = nullptr;
     QToolButton* settings_ = nullptr;
 };
 

@@ -1,0 +1,236 @@
+#include "shell/VelmarKestleApp.hpp"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTextBrowser>
+#include <QThreadPool>
+#include <QVBoxLayout>
+
+#include "Logging.hpp"
+#include "model/KestleModel.hpp"
+#include "platform/Workspace.hpp"
+#include "services/AppFlags.hpp"
+#include "services/AppInfo.hpp"
+#include "services/LiveActions.hpp"
+#include "services/SelfUpdater.hpp"
+#include "services/TrashFlow.hpp"
+#include "services/WindowOpener.hpp"
+#include "shell/AppDelegate.hpp"
+#include "shell/KestleCommands.hpp"
+#include "views/terms/TermsView.hpp"
+#include "views/window/MainWindow.hpp"
+
+namespace kestle::app {
+
+VelmarKestleApp::VelmarKestleApp(Configuration config, KestleModel& model, AppLanguage language,
+                                 QObject* parent)
+    : QObject(parent), config_(std::move(config)), model_(model), language_(language),
+      actions_(LiveActions::make(config_, [this] { return static_cast<QWidget*>(main_.data()); })),
+      delegate_(new AppDelegate(model,
+                                {[this](const QString& prefix) { return isVisible(prefix); },
+                                 [this](const QString& identifier) {
+                                     if (identifier == QLatin1String(MainWindow::identifier) &&
+                                         main_ != nullptr) {
+                                         main_->close();
+                                     }
+                                 }},
+                                this)) {}
+
+VelmarKestleApp::~VelmarKestleApp() {
+    WindowOpener::shared().setOpenWindow({});
+    TrashFlow::shared().setUndoStack({});
+    delete main_.data();
+}
+
+void VelmarKestleApp::launch() {
+    delegate_->willFinishLaunching();
+    TrashFlow::shared().setUndoStack(
+        [this] { return main_ != nullptr ? main_->undoStack() : nullptr; });
+    if (!AppFlags::launchedAtLogin) {
+        openWindow(model_.termsAccepted() ? QStringLiteral("main") : QStringLiteral("terms"), true);
+    }
+    WindowOpener::shared().setOpenWindow(
+        [this](const QString& identifier, bool activate) { openWindow(identifier, activate); });
+    delegate_->didFinishLaunching(QLocale().uiLanguages().value(0),
+                                  QString::fromUtf8(AppLanguages::rawValue(language_)));
+}
+
+MainWindow* VelmarKestleApp::mainWindow() const {
+    return main_;
+}
+
+bool VelmarKestleApp::isVisible(const QString& prefix) const {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && window->objectName().startsWith(prefix)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+MainWindow* VelmarKestleApp::ensureMain() {
+    if (main_ == nullptr) {
+        main_ = new MainWindow(model_, actions_);
+        main_->setAttribute(Qt::WA_DeleteOnClose, false);
+        main_->resize(mainWidth, mainHeight);
+        KestleCommands::Actions commands;
+        commands.about = [this] { showAbout(); };
+        commands.quit = [this] { quit(true); };
+        commands.openTipPage = [this] { openTipPage(); };
+        commands.openSitePage = [this](const QString& italian, const QString& english) {
+            openSitePage(italian, english);
+        };
+        commands.reportProblem = [this] { actions_.reportProblem(std::nullopt, model_); };
+        SelfUpdater* updater =
+            SelfUpdater::shared().isConfigured() ? &SelfUpdater::shared() : nullptr;
+        commands_ = new KestleCommands(model_, updater, main_->undoAction(), commands, main_);
+        commands_->install(*main_->menuBar());
+    }
+    return main_;
+}
+
+TermsView* VelmarKestleApp::ensureTerms() {
+    if (terms_ == nullptr) {
+        terms_ = std::make_unique<TermsView>(
+            model_,
+            [this] {
+                openSitePage(QStringLiteral("/velmarkestle/condizioni"),
+                             QStringLiteral("/en/velmarkestle/terms"));
+            },
+            [this] { openWindow(QStringLiteral("main"), true); }, [this] { quit(false); });
+        terms_->setObjectName(QString::fromLatin1(TermsView::identifier));
+    }
+    return terms_.get();
+}
+
+void VelmarKestleApp::openWindow(const QString& identifier, bool activate) {
+    QWidget* window = nullptr;
+    if (identifier == QLatin1String(MainWindow::identifier) && model_.termsAccepted()) {
+        if (AppFlags::closesWindowAtLogin) {
+            // A login launch stays quiet: the window the desktop restores closes at once.
+            AppFlags::closesWindowAtLogin = false;
+            return;
+        }
+        window = ensureMain();
+    } else {
+        // Nothing shows the apps before the terms are accepted: the terms come instead.
+        window = ensureTerms();
+    }
+    window->show();
+    if (activate) {
+        window->raise();
+        window->activateWindow();
+    }
+}
+
+void VelmarKestleApp::secondLaunch(const SingleInstance::Message& message) {
+    qCInfo(lcApp, "Second launch: %s", qPrintable(message.arguments.join(u' ')));
+    if (!message.activationToken.isEmpty()) {
+        // Wayland gives the focus only to a window that shows the launcher's token.
+        qputenv("XDG_ACTIVATION_TOKEN", message.activationToken);
+    }
+    const bool visible = isVisible(QStringLiteral("main")) || isVisible(QStringLiteral("terms"));
+    if (!delegate_->reopen(visible)) {
+        openWindow(model_.termsAccepted() && isVisible(QStringLiteral("main"))
+                       ? QStringLiteral("main")
+                       : QStringLiteral("terms"),
+                   true);
+    }
+}
+
+void VelmarKestleApp::quit(bool userQuit) {
+    AppFlags::isUserQuit = userQuit;
+    qCInfo(lcApp, "Quit%s", userQuit ? " chosen" : "");
+    // The windows go at once; what runs is stopped before the event loop ends.
+    model_.stopAll();
+    QCoreApplication::quit();
+    AppFlags::isUserQuit = false;
+}
+
+bool VelmarKestleApp::finish(SingleInstance* instance) {
+    model_.stopAll();
+    QElapsedTimer timer;
+    timer.start();
+    QThreadPool& pool = *QThreadPool::globalInstance();
+    // The stopped work removes what it made and reports back through the event loop.
+    while (pool.activeThreadCount() > 0 && timer.elapsed() < quitGraceMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        pool.waitForDone(20);
+    }
+    const bool idle = pool.activeThreadCount() == 0;
+    if (!idle) {
+        qCWarning(lcApp, "Quit: %d tasks still running, not waiting for them",
+                  pool.activeThreadCount());
+    }
+    if (instance != nullptr) {
+        instance->release(); // the relaunched copy must become the first one
+    }
+    delegate_->willTerminate(QString::fromStdString(config_.bundle.string()),
+                             QCoreApplication::applicationPid());
+    return idle;
+}
+
+void VelmarKestleApp::openSitePage(const QString& italianPath, const QString& englishPath) const {
+    const QString folder =
+        QString::fromStdString((config_.bundle / "Contents/Resources/translations").string());
+    const bool italian =
+        AppLanguages::resolved(AppLanguages::available(folder), language_) == QStringLiteral("it");
+    QUrl site(QString::fromStdString(config_.site));
+    QString path = site.path();
+    if (path.endsWith(u'/')) {
+        path.chop(1);
+    }
+    site.setPath(path + (italian ? italianPath : englishPath));
+    Workspace::openUrl(site);
+}
+
+void VelmarKestleApp::openTipPage() const {
+    if (const auto& defaults = model_.defaults()) {
+        defaults->set("tipPageOpenedVersion", appVersionText().toStdString());
+    }
+    if (!config_.tipPage.empty()) {
+        Workspace::openUrl(QUrl(QString::fromStdString(config_.tipPage)));
+    }
+}
+
+void VelmarKestleApp::showAbout() {
+    auto* dialog = new QDialog(main_);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    //: The about window's title
+    dialog->setWindowTitle(tr("About VelmarKestle"));
+    auto* column = new QVBoxLayout(dialog);
+    auto* icon = new QLabel(dialog);
+    icon->setPixmap(QApplication::windowIcon().pixmap(64, 64));
+    icon->setAlignment(Qt::AlignHCenter);
+    icon->setAccessibleName(QStringLiteral("VelmarKestle"));
+    auto* name = new QLabel(appDisplayName(config_.bundle), dialog);
+    QFont bold = name->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.3);
+    name->setFont(bold);
+    name->setAlignment(Qt::AlignHCenter);
+    auto* version = new QLabel(appVersionText(config_), dialog);
+    version->setAlignment(Qt::AlignHCenter);
+    version->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* credits = new QTextBrowser(dialog);
+    credits->setPlainText(aboutCredits(config_.bundle));
+    //: Accessible name of the about window's open source notices
+    credits->setAccessibleName(tr("Credits"));
+    credits->setMinimumSize(420, 240);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::close);
+    for (QWidget* widget :
+         {static_cast<QWidget*>(icon), static_cast<QWidget*>(name), static_cast<QWidget*>(version),
+          static_cast<QWidget*>(credits), static_cast<QWidget*>(buttons)}) {
+        column->addWidget(widget);
+    }
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+} // namespace kestle::app
