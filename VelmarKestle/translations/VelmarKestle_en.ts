@@ -296,6 +296,81 @@ Main button of an installed, up-to-date app</extracomment>
     </message>
 </context>
 <context>
+    <name>kestle::app::KestleCommands</name>
+    <message>
+        <source>About VelmarKestle</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Check for VelmarKestle Updates…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Buy Me a Coffee</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quit VelmarKestle</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <extracomment>The File menu</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Check for Updates</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update All</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <extracomment>The Edit menu</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <extracomment>The View menu</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Grid</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Table</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <extracomment>The Help menu</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VelmarKestle Help</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Report a Problem…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Privacy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Terms of Use</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>kestle::app::LayoutPicker</name>
     <message>
         <source>Grid or Table</source>
@@ -1121,6 +1196,19 @@ Main button of an installed, up-to-date app</extracomment>
     <message>
         <source>Download canceled</source>
         <extracomment>Toast after a canceled first install</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::VelmarKestleApp</name>
+    <message>
+        <source>About VelmarKestle</source>
+        <extracomment>The about window&apos;s title</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Credits</source>
+        <extracomment>Accessible name of the about window&apos;s open source notices</extracomment>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -296,6 +296,81 @@ Main button of an installed, up-to-date app</extracomment>
     </message>
 </context>
 <context>
+    <name>kestle::app::KestleCommands</name>
+    <message>
+        <source>About VelmarKestle</source>
+        <translation>Informazioni su VelmarKestle</translation>
+    </message>
+    <message>
+        <source>Check for VelmarKestle Updates…</source>
+        <translation>Controlla aggiornamenti di VelmarKestle…</translation>
+    </message>
+    <message>
+        <source>Buy Me a Coffee</source>
+        <translation>Offrimi un caffè</translation>
+    </message>
+    <message>
+        <source>Quit VelmarKestle</source>
+        <translation>Esci da VelmarKestle</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <extracomment>The File menu</extracomment>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>Check for Updates</source>
+        <translation>Controlla aggiornamenti</translation>
+    </message>
+    <message>
+        <source>Update All</source>
+        <translation>Aggiorna tutto</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <extracomment>The Edit menu</extracomment>
+        <translation>&amp;Modifica</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Cerca</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <extracomment>The View menu</extracomment>
+        <translation>&amp;Vista</translation>
+    </message>
+    <message>
+        <source>Grid</source>
+        <translation>Griglia</translation>
+    </message>
+    <message>
+        <source>Table</source>
+        <translation>Tabella</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <extracomment>The Help menu</extracomment>
+        <translation>&amp;Aiuto</translation>
+    </message>
+    <message>
+        <source>VelmarKestle Help</source>
+        <translation>Aiuto di VelmarKestle</translation>
+    </message>
+    <message>
+        <source>Report a Problem…</source>
+        <translation>Segnala un problema…</translation>
+    </message>
+    <message>
+        <source>Privacy</source>
+        <translation>Privacy</translation>
+    </message>
+    <message>
+        <source>Terms of Use</source>
+        <translation>Condizioni d’uso</translation>
+    </message>
+</context>
+<context>
     <name>kestle::app::LayoutPicker</name>
     <message>
         <source>Grid or Table</source>
@@ -1122,6 +1197,19 @@ Main button of an installed, up-to-date app</extracomment>
         <source>Download canceled</source>
         <extracomment>Toast after a canceled first install</extracomment>
         <translation>Download annullato</translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::VelmarKestleApp</name>
+    <message>
+        <source>About VelmarKestle</source>
+        <extracomment>The about window&apos;s title</extracomment>
+        <translation>Informazioni su VelmarKestle</translation>
+    </message>
+    <message>
+        <source>Credits</source>
+        <extracomment>Accessible name of the about window&apos;s open source notices</extracomment>
+        <translation>Riconoscimenti</translation>
     </message>
 </context>
 <context>
