@@ -16,6 +16,7 @@
 #include "platform/AutostartEntry.hpp"
 #include "services/AppFlags.hpp"
 #include "services/AppLanguage.hpp"
+#include "shell/QuitSignals.hpp"
 #include "shell/SingleInstance.hpp"
 #include "shell/VelmarKestleApp.hpp"
 #include "views/components/KestleGlyph.hpp"
@@ -100,6 +101,8 @@ int main(int argc, char* argv[]) {
     auto shell = std::make_unique<VelmarKestleApp>(config, model, language);
     QObject::connect(&instance, &SingleInstance::messageReceived, shell.get(),
                      &VelmarKestleApp::secondLaunch);
+    // The session ending quits in order, not in the middle of a write.
+    const QuitSignals quitSignals([&shell](int) { shell->quit(false); });
     shell->launch();
     const int status = QApplication::exec();
     if (!shell->finish(&instance)) {

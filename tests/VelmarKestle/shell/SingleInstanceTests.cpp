@@ -4,6 +4,7 @@
 #include <csignal>
 #include <thread>
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QtEndian>
 
@@ -167,6 +168,22 @@ TEST_F(Launches, ASecondLaunchHandsOverAndEndsEvenAfterTheFirstWasKilled) {
     ASSERT_TRUE(endsWithin(after, 10000));
     EXPECT_EQ(after.exitCode(), 0);
     EXPECT_EQ(next.state(), QProcess::Running);
+}
+
+// The session's SIGTERM quits in order and at once, and lets the next launch be first.
+TEST_F(Launches, TerminationQuitsQuicklyAndFreesTheInstance) {
+    QProcess& first = launch();
+    ASSERT_TRUE(saidLaunch(first));
+    QElapsedTimer timer;
+    timer.start();
+    first.terminate();
+    ASSERT_TRUE(endsWithin(first, 5000));
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit) << "killed by the signal";
+    EXPECT_EQ(first.exitCode(), 0);
+    QProcess& next = launch();
+    ASSERT_TRUE(saidLaunch(next));
+    EXPECT_FALSE(endsWithin(next, 500));
 }
 
 TEST_F(Launches, TwoLaunchesAtOnceElectOne) {
