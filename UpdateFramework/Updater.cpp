@@ -105,6 +105,11 @@ Updater::Updater(Bundle hostBundle, Bundle applicationBundle, UserDriver* userDr
     });
 }
 
+void UpdaterDelegate::relaunchHostApplication(Updater&, const fs::path& executable) {
+    QProcess::startDetached(QString::fromStdString(executable.string()), {});
+    QCoreApplication::quit();
+}
+
 Updater::~Updater() {
     if (cycle_) {
         cycle_->stop.request_stop();
@@ -558,9 +563,8 @@ void Updater::swapBundles() {
                 relaunched, later([this, updatesItself, executable] {
                     endCycle(std::nullopt);
                     if (updatesItself && executable) {
-                        // The running program is the old copy: start the new one and leave.
-                        QProcess::startDetached(QString::fromStdString(executable->string()), {});
-                        QCoreApplication::quit();
+                        // The running program is the old copy.
+                        delegate_->relaunchHostApplication(*this, *executable);
                     }
                 }));
         });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <expected>
+#include <filesystem>
 #include <functional>
 #include <optional>
 
@@ -30,6 +31,9 @@ public:
                                                  std::function<void()> /*install*/) {
         return false;
     }
+    // The running program was replaced: starts the new copy and quits. An application
+    // that admits one copy at a time starts it only once this one has ended instead.
+    virtual void relaunchHostApplication(Updater&, const std::filesystem::path& executable);
 };
 
 } // namespace kestle::framework

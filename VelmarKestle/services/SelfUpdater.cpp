@@ -5,6 +5,7 @@
 #include "Logging.hpp"
 #include "model/Configuration.hpp"
 #include "model/LiveSetup.hpp"
+#include "services/AppFlags.hpp"
 
 namespace kestle::app {
 
@@ -42,6 +43,13 @@ void SelfUpdater::Delegate::standardUserDriverWillFinishUpdateSession() {
     if (owner != nullptr) {
         owner->setUpdateWaiting(false);
     }
+}
+
+void SelfUpdater::Delegate::relaunchHostApplication(framework::Updater&,
+                                                    const std::filesystem::path&) {
+    qCInfo(lcSelfUpdate, "Updated: relaunching");
+    AppFlags::relaunchRequested = true;
+    QCoreApplication::quit();
 }
 
 SelfUpdater::SelfUpdater(const Configuration& config, QObject* parent)

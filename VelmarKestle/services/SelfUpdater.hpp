@@ -40,6 +40,10 @@ public:
         void
         standardUserDriverDidReceiveUserAttentionForUpdate(const framework::AppcastItem&) override;
         void standardUserDriverWillFinishUpdateSession() override;
+        // Through the shell's relaunch: the new copy starts once this one has ended, so
+        // that it becomes the one instance.
+        void relaunchHostApplication(framework::Updater&,
+                                     const std::filesystem::path& executable) override;
     };
 
     // Configured by the bundle's "SUFeedURL" and "SUPublicEDKey".

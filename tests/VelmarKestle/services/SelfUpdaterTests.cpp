@@ -14,6 +14,7 @@
 #include "helpers/TempFolder.hpp"
 #include "model/Configuration.hpp"
 #include "model/KestleModel.hpp"
+#include "services/AppFlags.hpp"
 
 #include "VelmarKestle/views/ViewTestModel.hpp"
 
@@ -105,6 +106,13 @@ TEST(SelfUpdater, ARelaunchWaitsForTheQueueAndHappensOnce) {
     EXPECT_FALSE(delegate.shouldPostponeRelaunchForUpdate(*framework, item("2.2"), [&] {
         ++relaunches;
     })) << "an idle queue does not postpone";
+
+    // Replacing itself, the application leaves the start of the new copy to the shell,
+    // which waits until this one has ended: the new copy must be the one instance.
+    kestle::app::AppFlags::relaunchRequested = false;
+    delegate.relaunchHostApplication(*framework, temp / "VelmarKestle.app/Contents/MacOS/Notes");
+    EXPECT_TRUE(kestle::app::AppFlags::relaunchRequested);
+    kestle::app::AppFlags::relaunchRequested = false;
 }
 
 TEST(SelfUpdater, OnlyAScheduledFindWaitsInTheMenu) {
