@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <QIcon>
 #include <QObject>
 #include <QPointer>
 
