@@ -69,6 +69,11 @@ TEST(MenuBarContent, BeforeTheTermsOnlyTheTermsAndQuit) {
         << "the terms' Quit is not the user's Quit that may show the tip prompt";
 
     fixture.model->acceptTerms();
+    EXPECT_EQ(shownItems(*content.menu()).front(), "Your Apps Are Up to Date (off)")
+        << "accepting the terms turns the same menu into the full one";
+    bool checked = false;
+    fixture.model->check(kestle::app::CheckReason::user, [&] { checked = true; });
+    ASSERT_TRUE(runUntil([&] { return checked; }));
     EXPECT_EQ(
         shownItems(*content.menu()),
         (Items{"Your Apps Are Up to Date (off)", "---", "Open Notes", "---", "Open VelmarKestle",
