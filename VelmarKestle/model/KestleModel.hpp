@@ -68,6 +68,7 @@ public:
     const Setup& setup() const { return setup_; }
     const std::string& language() const { return language_; }
     UpdateQueue& queue() { return *queue_; }
+    const UpdateQueue& queue() const { return *queue_; }
     UpdateQueueSignals& queueSignals() { return *queueSignals_; }
 
     const std::optional<CheckResult>& result() const { return result_; }

@@ -12,6 +12,15 @@
 
 namespace kestle::app {
 
+void LiveActions::open(const AppEntry& entry) {
+    if (!entry.installed) {
+        return;
+    }
+    if (auto opened = Workspace::openApplication(entry.installed->url.path()); !opened) {
+        qCWarning(lcActions, "Open %s failed: %s", entry.id().c_str(), qPrintable(opened.error()));
+    }
+}
+
 AppActions LiveActions::make(const Configuration& config, std::function<QWidget*()> window,
                              Notifier* notifier) {
     if (!window) {
@@ -21,15 +30,7 @@ AppActions LiveActions::make(const Configuration& config, std::function<QWidget*
         notifier = &Notifier::shared();
     }
     AppActions actions;
-    actions.open = [](const AppEntry& entry) {
-        if (!entry.installed) {
-            return;
-        }
-        if (auto opened = Workspace::openApplication(entry.installed->url.path()); !opened) {
-            qCWarning(lcActions, "Open %s failed: %s", entry.id().c_str(),
-                      qPrintable(opened.error()));
-        }
-    };
+    actions.open = &LiveActions::open;
     actions.showInFinder = [](const AppEntry& entry) {
         if (entry.installed) {
             Workspace::revealInFileManager(entry.installed->url.path());

@@ -493,6 +493,107 @@ Main button of an installed, up-to-date app</extracomment>
     </message>
 </context>
 <context>
+    <name>kestle::app::MenuBarContent</name>
+    <message>
+        <source>Terms of Use…</source>
+        <extracomment>Tray menu item while the terms of use wait to be accepted</extracomment>
+        <translation>Condizioni d’uso…</translation>
+    </message>
+    <message>
+        <source>Quit VelmarKestle</source>
+        <extracomment>Tray menu item ending the application</extracomment>
+        <translation>Esci da VelmarKestle</translation>
+    </message>
+    <message>
+        <source>Install VelmarKestle Update…</source>
+        <extracomment>Tray menu item: an update of this application is ready to install</extracomment>
+        <translation>Installa l’aggiornamento di VelmarKestle…</translation>
+    </message>
+    <message>
+        <source>Open VelmarKestle</source>
+        <extracomment>Tray menu item showing the main window</extracomment>
+        <translation>Apri VelmarKestle</translation>
+    </message>
+    <message>
+        <source>Check for Updates</source>
+        <extracomment>Tray menu item starting a check of every app</extracomment>
+        <translation>Controlla aggiornamenti</translation>
+    </message>
+    <message>
+        <source>Settings…</source>
+        <extracomment>Tray menu item opening the settings window</extracomment>
+        <translation>Impostazioni…</translation>
+    </message>
+    <message>
+        <source>Open %1</source>
+        <extracomment>Tray menu item opening an installed app</extracomment>
+        <translation>Apri %1</translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::MenuBarItems</name>
+    <message>
+        <source>%1: didn’t go through, try again</source>
+        <extracomment>Tray menu line of a job that failed; choosing it tries again</extracomment>
+        <translation>%1: non è andato a buon fine, riprova</translation>
+    </message>
+    <message>
+        <source>Open %1 to Install Its Update</source>
+        <extracomment>Tray menu line: the app installs its own update once opened</extracomment>
+        <translation>Apri %1 per installarne l’aggiornamento</translation>
+    </message>
+    <message>
+        <source>Update %1 to %2</source>
+        <extracomment>Tray menu line: the app&apos;s name and the version on offer</extracomment>
+        <translation>Aggiorna %1 alla versione %2</translation>
+    </message>
+    <message>
+        <source>Update All</source>
+        <extracomment>Tray menu line updating every app that has an update</extracomment>
+        <translation>Aggiorna tutte</translation>
+    </message>
+    <message>
+        <source>Your Apps Are Up to Date</source>
+        <extracomment>Tray menu line when no app has an update or a job</extracomment>
+        <translation>Le tue app sono aggiornate</translation>
+    </message>
+    <message>
+        <source>%1: queued</source>
+        <extracomment>Tray menu line of a job waiting for the ones before it</extracomment>
+        <translation>%1: in coda</translation>
+    </message>
+    <message>
+        <source>%1: %2 of %3</source>
+        <extracomment>Tray menu line of a download: the app, the percentage and the download&apos;s size</extracomment>
+        <translation>%1: %2 di %3</translation>
+    </message>
+    <message>
+        <source>%1: downloading…</source>
+        <extracomment>Tray menu line of a download of unknown size</extracomment>
+        <translation>%1: download in corso…</translation>
+    </message>
+    <message>
+        <source>%1: preparing…</source>
+        <extracomment>Tray menu line of a job looking for its download</extracomment>
+        <translation>%1: preparazione…</translation>
+    </message>
+    <message>
+        <source>%1: checking the signature…</source>
+        <extracomment>Tray menu line of a download whose signature is being checked</extracomment>
+        <translation>%1: verifica della firma…</translation>
+    </message>
+    <message>
+        <source>%1: installing…</source>
+        <extracomment>Tray menu line of a first install being put in place</extracomment>
+        <translation>%1: installazione…</translation>
+    </message>
+    <message>
+        <source>%1: replacing…</source>
+        <extracomment>Tray menu line of an update replacing the installed app</extracomment>
+        <translation>%1: sostituzione…</translation>
+    </message>
+</context>
+<context>
     <name>kestle::app::MoreItems</name>
     <message>
         <source>What’s New in %1</source>
