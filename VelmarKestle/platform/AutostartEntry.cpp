@@ -6,81 +6,9 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include "platform/DesktopEntryFormat.hpp"
+
 namespace kestle::app {
-
-namespace {
-
-// An argument of Exec: quoted, with the characters the quotes do not protect escaped
-// (Desktop Entry Specification, "The Exec key").
-QString quotedArgument(const QString& argument) {
-    QString quoted;
-    for (QChar c : argument) {
-        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\') {
-            quoted += u'\\';
-        }
-        quoted += c;
-    }
-    return u'"' + quoted + u'"';
-}
-
-// A string value: backslashes and line breaks escaped, as the format's values are.
-QString escapedValue(const QString& value) {
-    QString escaped;
-    for (QChar c : value) {
-        if (c == u'\\') {
-            escaped += QStringLiteral("\\\\");
-        } else if (c == u'\n') {
-            escaped += QStringLiteral("\\n");
-        } else if (c == u'\r') {
-            escaped += QStringLiteral("\\r");
-        } else {
-            escaped += c;
-        }
-    }
-    return escaped;
-}
-
-// The "[Desktop Entry]" group's keys, read by hand: QSettings would take the group for
-// its own escaping ("Desktop%20Entry").
-QHash<QString, QString> desktopEntry(const QByteArray& text) {
-    QHash<QString, QString> keys;
-    bool inGroup = false;
-    for (const QByteArray& rawLine : text.split('\n')) {
-        const QString line = QString::fromUtf8(rawLine).trimmed();
-        if (line.startsWith(u'[')) {
-            inGroup = line == QStringLiteral("[Desktop Entry]");
-            continue;
-        }
-        const qsizetype equals = line.indexOf(u'=');
-        if (inGroup && equals > 0 && !line.startsWith(u'#')) {
-            keys.insert(line.left(equals).trimmed(), line.mid(equals + 1).trimmed());
-        }
-    }
-    return keys;
-}
-
-// The program Exec starts: its first argument, unquoted.
-QString program(const QString& exec) {
-    QString unescaped = exec;
-    unescaped.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
-    if (!unescaped.startsWith(u'"')) {
-        return unescaped.section(u' ', 0, 0);
-    }
-    QString result;
-    for (qsizetype i = 1; i < unescaped.size(); ++i) {
-        const QChar c = unescaped[i];
-        if (c == u'\\' && i + 1 < unescaped.size()) {
-            result += unescaped[++i];
-        } else if (c == u'"') {
-            break;
-        } else {
-            result += c;
-        }
-    }
-    return result;
-}
-
-} // namespace
 
 AutostartEntry::AutostartEntry(QString bundleID, QString executable, QString icon)
     : bundleID_(std::move(bundleID)), executable_(std::move(executable)), icon_(std::move(icon)) {}
@@ -115,12 +43,12 @@ AutostartEntry::Status AutostartEntry::status() const {
     if (!entry.open(QIODevice::ReadOnly) || entry.size() > 64 * 1024) {
         return Status::unknown;
     }
-    const auto keys = desktopEntry(entry.readAll());
+    const auto keys = DesktopEntryFormat::keys(entry.readAll());
     if (keys.value(QStringLiteral("Hidden")) == QStringLiteral("true") ||
         keys.value(QStringLiteral("X-GNOME-Autostart-enabled")) == QStringLiteral("false")) {
         return Status::notRegistered;
     }
-    const QFileInfo executable(program(keys.value(QStringLiteral("Exec"))));
+    const QFileInfo executable(DesktopEntryFormat::program(keys.value(QStringLiteral("Exec"))));
     if (!executable.isAbsolute() || !executable.isExecutable() || !executable.isFile()) {
         return Status::notFound;
     }
@@ -128,7 +56,8 @@ AutostartEntry::Status AutostartEntry::status() const {
 }
 
 QString AutostartEntry::entryText() const {
-    const QString exec = escapedValue(quotedArgument(executable_)) + u' ' + QLatin1String(argument);
+    const QString exec =
+        DesktopEntryFormat::execValue(executable_) + u' ' + QLatin1String(argument);
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=VelmarKestle\n"
@@ -139,7 +68,8 @@ QString AutostartEntry::entryText() const {
                           "StartupNotify=false\n"
                           "X-GNOME-Autostart-enabled=true\n"
                           "X-KDE-autostart-after=panel\n")
-        .arg(exec, escapedValue(executable_), escapedValue(icon_));
+        .arg(exec, DesktopEntryFormat::escapedValue(executable_),
+             DesktopEntryFormat::escapedValue(icon_));
 }
 
 std::expected<AutostartEntry::Status, QString> AutostartEntry::setOpenAtLogin(bool on) const {

@@ -371,6 +371,14 @@ Main button of an installed, up-to-date app</extracomment>
     </message>
 </context>
 <context>
+    <name>kestle::app::LauncherEntry</name>
+    <message>
+        <source>Install and update the velmar apps</source>
+        <extracomment>The launcher&apos;s one-line description of the application.</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>kestle::app::LayoutPicker</name>
     <message>
         <source>Grid or Table</source>

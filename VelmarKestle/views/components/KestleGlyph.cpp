@@ -54,6 +54,16 @@ void KestleGlyph::paint(QPainter& painter, const QRectF& rect, const QPalette& p
     painter.restore();
 }
 
+QImage KestleGlyph::image(int side) {
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPalette light;
+    light.setColor(QPalette::Window, Qt::white);
+    QPainter painter(&image);
+    paint(painter, QRectF(0, 0, side, side), light);
+    return image;
+}
+
 QSize KestleGlyph::sizeHint() const {
     return {22, 22};
 }

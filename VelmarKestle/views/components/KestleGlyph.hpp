@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPainterPath>
 #include <QWidget>
 
@@ -24,6 +25,9 @@ public:
     static QPainterPath path(GlyphPart part, const QRectF& rect);
     // Both parts, tent under arrow, in the palette's colours.
     static void paint(QPainter& painter, const QRectF& rect, const QPalette& palette);
+    // The glyph in its light colours on a clear square, whatever the appearance: an
+    // icon written once must not keep the appearance of the day it was written.
+    static QImage image(int side);
 
     QSize sizeHint() const override;
 

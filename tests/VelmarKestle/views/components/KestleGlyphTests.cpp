@@ -1,7 +1,11 @@
+#include <cstdlib>
 #include <vector>
 
+#include <QImage>
+#include <QPainter>
 #include <QPainterPath>
 #include <QRectF>
+#include <QSvgRenderer>
 
 #include <gtest/gtest.h>
 
@@ -36,5 +40,40 @@ TEST(KestleGlyph, DrawsInTheTopLeftSquareWithTheDoorCutOut) {
         EXPECT_FALSE(arrow.intersects(tent)) << "the arrow ends above the tent";
     }
 }
+
+#ifdef KESTLE_APP_BUNDLE
+// The launcher's scalable icon is drawn by other programs from the bundle's vector: it
+// must be the glyph the windows show, in the same colours.
+TEST(KestleGlyph, TheBundlesVectorIconIsTheGlyph) {
+    QSvgRenderer svg(
+        QStringLiteral(KESTLE_APP_BUNDLE "/Contents/Resources/icons/velmarkestle.svg"));
+    ASSERT_TRUE(svg.isValid());
+    const int side = 128;
+    QImage vector(side, side, QImage::Format_ARGB32_Premultiplied);
+    vector.fill(Qt::transparent);
+    QPainter painter(&vector);
+    svg.render(&painter, QRectF(0, 0, side, side));
+    painter.end();
+    const QImage glyph = KestleGlyph::image(side);
+    ASSERT_EQ(glyph.size(), QSize(side, side));
+
+    int differing = 0;
+    int painted = 0;
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) {
+            const QColor a = vector.pixelColor(x, y);
+            const QColor b = glyph.pixelColor(x, y);
+            painted += b.alpha() > 0;
+            // Edges may round a little differently.
+            differing += std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                             std::abs(a.blue() - b.blue()) + std::abs(a.alpha() - b.alpha()) >
+                         6;
+        }
+    }
+    EXPECT_GT(painted, side * side / 5);
+    // A part off by one unit differs along a whole edge.
+    EXPECT_LT(differing, 8) << differing << " pixels differ";
+}
+#endif
 
 } // namespace
