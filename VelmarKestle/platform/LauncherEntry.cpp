@@ -18,7 +18,7 @@ namespace {
 
 //: The launcher's one-line description of the application.
 const char* const comment =
-    QT_TRANSLATE_NOOP("kestle::app::LauncherEntry", "Install and update the velmar apps");
+    QT_TRANSLATE_NOOP("kestle::app::LauncherEntry", "Install and update the Velmar apps");
 
 // Writes the whole file or leaves what was there.
 std::expected<void, QString> writeFile(const QString& path, const QByteArray& bytes) {

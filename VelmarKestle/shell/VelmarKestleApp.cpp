@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QTextBrowser>
 #include <QThreadPool>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "Logging.hpp"
@@ -15,12 +16,15 @@
 #include "platform/Workspace.hpp"
 #include "services/AppFlags.hpp"
 #include "services/AppInfo.hpp"
+#include "services/LauncherItem.hpp"
 #include "services/LiveActions.hpp"
 #include "services/SelfUpdater.hpp"
 #include "services/TrashFlow.hpp"
 #include "services/WindowOpener.hpp"
 #include "shell/AppDelegate.hpp"
 #include "shell/KestleCommands.hpp"
+#include "views/menubar/MenuBarContent.hpp"
+#include "views/menubar/TrayIcon.hpp"
 #include "views/terms/TermsView.hpp"
 #include "views/window/MainWindow.hpp"
 
@@ -48,6 +52,20 @@ VelmarKestleApp::~VelmarKestleApp() {
 
 void VelmarKestleApp::launch() {
     delegate_->willFinishLaunching();
+    MenuBarContent::Actions menu;
+    menu.openWindow = [this](const QString& identifier, bool activate) {
+        openWindow(identifier, activate);
+    };
+    menu.quit = [this](bool userQuit) { quit(userQuit); };
+    menu_ = new MenuBarContent(model_, &SelfUpdater::shared(), menu, this);
+    tray_ = new TrayIcon(*menu_, model_.defaults(), config_.bundle, this);
+    // With the icon the application lives on without windows; without one (no tray on
+    // this desktop, or the user hid it) the window is the whole interface.
+    QApplication::setQuitOnLastWindowClosed(!tray_->isShown());
+    connect(tray_, &TrayIcon::shownChanged, this,
+            [](bool shown) { QApplication::setQuitOnLastWindowClosed(!shown); });
+    // The desktop's launcher shows the application and names its windows and notices.
+    QTimer::singleShot(0, this, [this] { LauncherItem::ensureInstalled(config_); });
     TrashFlow::shared().setUndoStack(
         [this] { return main_ != nullptr ? main_->undoStack() : nullptr; });
     if (!AppFlags::launchedAtLogin) {

@@ -17,6 +17,8 @@ class AppDelegate;
 class KestleCommands;
 class KestleModel;
 class MainWindow;
+class MenuBarContent;
+class TrayIcon;
 class TermsView;
 
 // The application's windows and how they open: the main window ("main", guarded by the
@@ -53,6 +55,7 @@ public:
     TermsView* termsWindow() const { return terms_.get(); }
     AppDelegate& delegate() const { return *delegate_; }
     KestleCommands* commands() const { return commands_; }
+    TrayIcon* trayIcon() const { return tray_; }
 
     // The maker's page in the interface language.
     void openSitePage(const QString& italianPath, const QString& englishPath) const;
@@ -72,6 +75,8 @@ private:
     QPointer<MainWindow> main_;
     std::unique_ptr<TermsView> terms_;
     KestleCommands* commands_ = nullptr;
+    MenuBarContent* menu_ = nullptr;
+    TrayIcon* tray_ = nullptr;
 };
 
 } // namespace kestle::app

@@ -373,7 +373,7 @@ Main button of an installed, up-to-date app</extracomment>
 <context>
     <name>kestle::app::LauncherEntry</name>
     <message>
-        <source>Install and update the velmar apps</source>
+        <source>Install and update the Velmar apps</source>
         <extracomment>The launcher&apos;s one-line description of the application.</extracomment>
         <translation type="unfinished"></translation>
     </message>

@@ -373,9 +373,9 @@ Main button of an installed, up-to-date app</extracomment>
 <context>
     <name>kestle::app::LauncherEntry</name>
     <message>
-        <source>Install and update the velmar apps</source>
+        <source>Install and update the Velmar apps</source>
         <extracomment>The launcher&apos;s one-line description of the application.</extracomment>
-        <translation>Installa e aggiorna le app di velmar</translation>
+        <translation>Installa e aggiorna le app di Velmar</translation>
     </message>
 </context>
 <context>

@@ -86,7 +86,11 @@ void TrayIcon::setShown(bool shown) {
 }
 
 void TrayIcon::update() {
-    tray_->setVisible(wanted_ && available_);
+    const bool shown = wanted_ && available_;
+    if (tray_->isVisible() != shown) {
+        tray_->setVisible(shown);
+        emit shownChanged(shown);
+    }
 }
 
 } // namespace kestle::app

@@ -42,6 +42,10 @@ public:
 
     QSystemTrayIcon* trayIcon() const { return tray_.get(); }
 
+signals:
+    // The icon came or went: without it, closing the last window ends the application.
+    void shownChanged(bool shown);
+
 private:
     void update();
 

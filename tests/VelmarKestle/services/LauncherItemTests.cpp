@@ -56,8 +56,8 @@ TEST(LauncherItem, TheEntrySpeaksTheBundlesLanguagesAndItsIconKeepsTheLightGlyph
               (temp / "applications/com.velmar.Launcher.desktop").string());
     const std::string text = TempFolder::readText(entry.file().toStdString());
     const std::vector<std::string> lines = {
-        "\nComment=Install and update the velmar apps\n",
-        "\nComment[it]=Installa e aggiorna le app di velmar\n",
+        "\nComment=Install and update the Velmar apps\n",
+        "\nComment[it]=Installa e aggiorna le app di Velmar\n",
         "\nTryExec=" + QCoreApplication::applicationFilePath().toStdString() + "\n",
         "\nIcon=com.velmar.Launcher\n", "\nX-VelmarKestle-Version=2.1 (45)\n"};
     for (const std::string& line : lines) {
