@@ -19,6 +19,27 @@
 
 namespace kestle::test {
 
+// The arguments of each call a python-dbusmock object recorded, oldest first, from the
+// reply to its GetMethodCalls.
+inline std::vector<QVariantList> recordedCalls(const QDBusMessage& reply) {
+    std::vector<QVariantList> calls;
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        return calls;
+    }
+    const auto array = reply.arguments().first().value<QDBusArgument>();
+    array.beginArray();
+    while (!array.atEnd()) {
+        qulonglong time = 0;
+        QVariantList arguments;
+        array.beginStructure();
+        array >> time >> arguments;
+        array.endStructure();
+        calls.push_back(std::move(arguments));
+    }
+    array.endArray();
+    return calls;
+}
+
 // A session bus of its own, with no activatable services, so a test never reaches the
 // machine's bus or starts a real notification server. Ends with the object.
 class PrivateBus {
@@ -135,17 +156,7 @@ public:
         const QDBusMessage reply =
             mock(QStringLiteral("GetMethodCalls"), {QStringLiteral("Notify")});
         std::vector<Notify> calls;
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-            return calls;
-        }
-        const auto array = reply.arguments().first().value<QDBusArgument>();
-        array.beginArray();
-        while (!array.atEnd()) {
-            qulonglong time = 0;
-            QVariantList arguments;
-            array.beginStructure();
-            array >> time >> arguments;
-            array.endStructure();
+        for (const QVariantList& arguments : recordedCalls(reply)) {
             if (arguments.size() != 8) {
                 continue;
             }
@@ -157,7 +168,6 @@ public:
             call.hints = qdbus_cast<QVariantMap>(arguments[6]);
             calls.push_back(call);
         }
-        array.endArray();
         return calls;
     }
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "helpers/DesktopExec.hpp"
 #include "helpers/TempFolder.hpp"
 
 using kestle::app::AutostartEntry;
@@ -65,27 +66,8 @@ TEST_F(Autostart, OnOffAndTheWaysDesktopToolsSwitchAnEntryOff) {
 // quotes and dollar signs included.
 TEST_F(Autostart, TheEntryIsValidAndItsExecStartsTheExecutable) {
     ASSERT_TRUE(entry.setOpenAtLogin(true));
-    // Exec's first argument as the desktop entry format reads it: the value's escapes
-    // first, then the quoting, where a backslash escapes the next character.
-    QProcess run;
-    const std::string script = R"(import sys, configparser
-p = configparser.RawConfigParser(interpolation=None); p.optionxform = str; p.read(sys.argv[1])
-e = p['Desktop Entry']['Exec'].replace('\\\\', '\\')
-assert e[0] == '"'
-out, i = '', 1
-while e[i] != '"':
-    if e[i] == '\\':
-        assert e[i + 1] in '"`$\\'
-        i += 1
-    out += e[i]
-    i += 1
-print(out, end='')
-)";
-    run.start(QStringLiteral("python3"),
-              {QStringLiteral("-c"), QString::fromStdString(script), entry.file()});
-    ASSERT_TRUE(run.waitForFinished(10000));
-    EXPECT_EQ(run.readAllStandardOutput().toStdString(), executable.string())
-        << run.readAllStandardError().toStdString();
+    std::string error;
+    EXPECT_EQ(kestle::test::desktopExecProgram(entry.file(), &error), executable.string()) << error;
 
     const QString validator =
         QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include "helpers/DesktopExec.hpp"
 #include "helpers/SmallDisk.hpp"
 #include "helpers/TempFolder.hpp"
 
@@ -45,7 +46,6 @@ protected:
             fs::permissions(temp / "bin" / tool, fs::perms(0755));
         }
         validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
-        python = QStandardPaths::findExecutable(QStringLiteral("python3"));
         path = qgetenv("PATH");
         ::setenv("PATH", (temp / "bin").c_str(), 1);
     }
@@ -81,7 +81,6 @@ protected:
     fs::path toolLog = temp / "tools.log";
     QString validator;
     QByteArray path;
-    QString python;
     int renders = 0;
     bool noisy = false;
 };
@@ -125,33 +124,12 @@ TEST_F(Launcher, TheEntryIsValidAndItsExecStartsTheExecutable) {
                              "\nName=VelmarKestle\n"}) {
         EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
     }
-    // Exec's first argument as the format reads it: the value's escapes first, then the
-    // quoting, where a backslash escapes the next character, then "%%" as "%".
-    const std::string script = R"(import sys, configparser
-p = configparser.RawConfigParser(interpolation=None); p.optionxform = str; p.read(sys.argv[1])
-e = p['Desktop Entry']['Exec'].replace('\\\\', '\\')
-assert e[0] == '"'
-out, i = '', 1
-while e[i] != '"':
-    if e[i] == '\\':
-        assert e[i + 1] in '"`$\\'
-        i += 1
-    elif e[i] == '%':
-        assert e[i + 1] == '%'
-        i += 1
-    out += e[i]
-    i += 1
-assert i == len(e) - 1, 'nothing after the program'
-print(out, end='')
-)";
-    QProcess run;
     auto environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PATH"), QString::fromLocal8Bit(path));
-    run.setProcessEnvironment(environment);
-    run.start(python, {QStringLiteral("-c"), QString::fromStdString(script), entry().file()});
-    ASSERT_TRUE(run.waitForFinished(10000));
-    EXPECT_EQ(run.readAllStandardOutput().toStdString(), executable.string())
-        << run.readAllStandardError().toStdString();
+    std::string error;
+    EXPECT_EQ(kestle::test::desktopExecProgram(entry().file(), &error, environment),
+              executable.string())
+        << error;
 
     if (validator.isEmpty()) {
         GTEST_SKIP() << "desktop-file-validate is not installed";

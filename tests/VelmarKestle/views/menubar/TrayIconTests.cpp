@@ -91,22 +91,11 @@ public:
         const QDBusMessage reply =
             mock(QStringLiteral("GetMethodCalls"), {QStringLiteral("RegisterStatusNotifierItem")});
         QStringList services;
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-            return services;
-        }
-        const auto array = reply.arguments().first().value<QDBusArgument>();
-        array.beginArray();
-        while (!array.atEnd()) {
-            qulonglong time = 0;
-            QVariantList arguments;
-            array.beginStructure();
-            array >> time >> arguments;
-            array.endStructure();
+        for (const QVariantList& arguments : kestle::test::recordedCalls(reply)) {
             if (!arguments.isEmpty()) {
                 services.push_back(arguments.first().toString());
             }
         }
-        array.endArray();
         return services;
     }
 
