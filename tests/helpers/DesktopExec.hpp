@@ -10,7 +10,8 @@ namespace kestle::test {
 
 // The program a desktop entry's Exec starts, read by an independent parser as the format
 // says: the value's escapes first, then the quoting, where a backslash escapes the next
-// character, and "%%" is a "%". Empty, with the reason in error, when it cannot be read.
+// character, and "%%" is a "%"; the arguments after it are left out. Empty, with the
+// reason in error, when it cannot be read.
 inline std::string desktopExecProgram(
     const QString& entryFile, std::string* error = nullptr,
     const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
@@ -28,7 +29,7 @@ while e[i] != '"':
         i += 1
     out += e[i]
     i += 1
-assert i == len(e) - 1, 'nothing after the program'
+assert i == len(e) - 1 or e[i + 1] == ' ', 'a space after the program'
 print(out, end='')
 )";
     QProcess run;
