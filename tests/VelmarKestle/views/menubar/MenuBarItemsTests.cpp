@@ -84,7 +84,8 @@ TEST(MenuBarItems, LinesFollowAJobFromUpdateAllToItsFailureAndRetry) {
     };
     for (const Step& step : steps) {
         fixture.script->step(step.step);
-        const auto& notes = line(MenuBarItems::items(model), "notes");
+        const auto lines = MenuBarItems::items(model);
+        const auto& notes = line(lines, "notes");
         EXPECT_EQ(notes.title.toStdString(), step.title) << step.fault;
         EXPECT_TRUE(notes.isDisabled) << step.fault;
     }
