@@ -12,21 +12,21 @@ using enum PlatformWord;
 
 // Marked for lupdate in the Linux column only: the macOS one is never shown here.
 const std::array kTable{
-    PlatformWording{appsForComputer, "Apps for Mac",
+    PlatformWording{appsForComputer, "appsForComputer", "Apps for Mac",
                     QT_TRANSLATE_NOOP("PlatformWords", "Apps for Linux")},
-    PlatformWording{installsFor, "Installs for macOS 27 · Apple silicon",
+    PlatformWording{installsFor, "installsFor", "Installs for macOS 27 · Apple silicon",
                     QT_TRANSLATE_NOOP("PlatformWords", "Installs for Linux · %1")},
-    PlatformWording{requiresSystem, "macOS %1 · Apple silicon",
+    PlatformWording{requiresSystem, "requiresSystem", "macOS %1 · Apple silicon",
                     QT_TRANSLATE_NOOP("PlatformWords", "Linux %1 · %2")},
-    PlatformWording{showInFileManager, "Show in Finder",
+    PlatformWording{showInFileManager, "showInFileManager", "Show in Finder",
                     QT_TRANSLATE_NOOP("PlatformWords", "Show in Folder")},
-    PlatformWording{systemRefusedTrash,
+    PlatformWording{systemRefusedTrash, "systemRefusedTrash",
                     "macOS didn’t let VelmarKestle move it (error %1). You can do it from the "
                     "Finder.",
                     QT_TRANSLATE_NOOP("PlatformWords",
                                       "The system didn’t let VelmarKestle move it (error %1). "
                                       "You can do it from your file manager.")},
-    PlatformWording{manualRemovalSteps,
+    PlatformWording{manualRemovalSteps, "manualRemovalSteps",
                     "%1 may have a system service that only it can remove. First turn %1 off in "
                     "System Settings › General › Login Items & Extensions. Then quit %1 and "
                     "move it to the Trash from the Finder.",
@@ -35,39 +35,42 @@ const std::array kTable{
                                       "First turn off its autostart entry in your desktop’s "
                                       "settings. Then quit %1 and move it to the Trash from "
                                       "your file manager.")},
-    PlatformWording{systemRefusedChange,
+    PlatformWording{systemRefusedChange, "systemRefusedChange",
                     "macOS didn’t let VelmarKestle change %1. Allow it in System Settings › "
                     "Privacy & Security › App Management.",
                     QT_TRANSLATE_NOOP("PlatformWords",
                                       "The system didn’t let VelmarKestle change %1. Check that "
                                       "you may change the folder it is in.")},
-    PlatformWording{openSettings, "Open System Settings",
+    PlatformWording{openSettings, "openSettings", "Open System Settings",
                     QT_TRANSLATE_NOOP("PlatformWords", "Open Settings")},
-    PlatformWording{dataStaysOnComputer,
+    PlatformWording{dataStaysOnComputer, "dataStaysOnComputer",
                     "Its settings and data stay on this Mac: if you install it again, you’ll "
                     "find them.",
                     QT_TRANSLATE_NOOP("PlatformWords",
                                       "Its settings and data stay on this computer: if you "
                                       "install it again, you’ll find them.")},
     PlatformWording{
-        allAppsInstalled, "All the velmar apps are installed on this Mac.",
+        allAppsInstalled, "allAppsInstalled", "All the velmar apps are installed on this Mac.",
         QT_TRANSLATE_NOOP("PlatformWords", "All the velmar apps are installed on this computer.")},
-    PlatformWording{sameAsSystem, "Same as macOS",
+    PlatformWording{sameAsSystem, "sameAsSystem", "Same as macOS",
                     QT_TRANSLATE_NOOP("PlatformWords", "Same as the system")},
-    PlatformWording{languageFooter,
+    PlatformWording{languageFooter, "languageFooter",
                     "The same choice is in System Settings › General › Language & Region › "
                     "Applications.",
                     QT_TRANSLATE_NOOP("PlatformWords", "Other apps keep the system’s language.")},
     PlatformWording{
-        loginNeedsApproval, "Opening at login needs your approval in System Settings.",
+        loginNeedsApproval, "loginNeedsApproval",
+        "Opening at login needs your approval in System Settings.",
         QT_TRANSLATE_NOOP("PlatformWords", "Opening at login needs your approval in Settings.")},
     PlatformWording{
-        notificationsOff, "Notifications from VelmarKestle are off in System Settings.",
+        notificationsOff, "notificationsOff",
+        "Notifications from VelmarKestle are off in System Settings.",
         QT_TRANSLATE_NOOP("PlatformWords", "Notifications from VelmarKestle are off in Settings.")},
     PlatformWording{
-        notificationsOffBanner, "Notifications from VelmarKestle are off in System Settings",
+        notificationsOffBanner, "notificationsOffBanner",
+        "Notifications from VelmarKestle are off in System Settings",
         QT_TRANSLATE_NOOP("PlatformWords", "Notifications from VelmarKestle are off in Settings")},
-    PlatformWording{requestsFooter,
+    PlatformWording{requestsFooter, "requestsFooter",
                     "VelmarKestle downloads the list of apps and their versions from velmar. The "
                     "requests carry what every Mac app sends, the versions of VelmarKestle and of "
                     "macOS, and the app’s language; never a profile of this Mac.",
@@ -76,7 +79,8 @@ const std::array kTable{
                                       "from velmar. The requests carry what every app sends, the "
                                       "versions of VelmarKestle and of Linux, and the app’s "
                                       "language; never a profile of this computer.")},
-    PlatformWording{whereAppsGo, "The Mac’s Applications folder, as when you install by hand.",
+    PlatformWording{whereAppsGo, "whereAppsGo",
+                    "The Mac’s Applications folder, as when you install by hand.",
                     QT_TRANSLATE_NOOP("PlatformWords",
                                       "Your Applications folder, as when you install by hand.")},
 };

@@ -5,6 +5,7 @@
 
 #include "Logging.hpp"
 #include "model/KestleModel.hpp"
+#include "platform/PlatformWords.hpp"
 #include "platform/Workspace.hpp"
 #include "services/Notifier.hpp"
 #include "services/ProblemReport.hpp"
@@ -64,9 +65,8 @@ AppActions LiveActions::make(const Configuration& config, std::function<QWidget*
             if (notifier->canOpenNotificationSettings()) {
                 open = LiveActions::tr("Open");
             }
-            guard->showBanner(
-                LiveActions::tr("Notifications from VelmarKestle are off in Settings"), open, 8,
-                [notifier] { notifier->openNotificationSettings(); });
+            guard->showBanner(PlatformWords::text(PlatformWord::notificationsOffBanner), open, 8,
+                              [notifier] { notifier->openNotificationSettings(); });
         });
     };
     const QString support = QString::fromStdString(config.supportAddress);

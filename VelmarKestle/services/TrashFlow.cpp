@@ -18,6 +18,7 @@
 #include "Logging.hpp"
 #include "apps/RunningApps.hpp"
 #include "model/KestleModel.hpp"
+#include "platform/PlatformWords.hpp"
 #include "platform/Workspace.hpp"
 #include "views/components/AppIconView.hpp"
 #include "views/entry/EntryText.hpp"
@@ -107,9 +108,7 @@ QString TrashFlow::failureText(const AppEntry& entry, const TrashError& error) {
     switch (error.kind) {
     case TrashError::Kind::failed:
         //: The system refused to move an app to the Trash: its error code
-        return tr("macOS didn’t let VelmarKestle move it (error %1). You can do it from the "
-                  "Finder.")
-            .arg(error.code);
+        return PlatformWords::text(PlatformWord::systemRefusedTrash).arg(error.code);
     case TrashError::Kind::outsideTestFolder:
         return tr("The development build moves to the Trash only the apps in the test folder.");
     case TrashError::Kind::missing:
@@ -190,17 +189,14 @@ void TrashFlow::start(const AppEntry& given, KestleModel& model) {
         const auto settings = loginItemsSettings();
         Alert steps{QMessageBox::Information,
                     tr("Move %1 to the Trash Yourself").arg(name),
-                    tr("%1 may have a system service that only it can remove. First turn %1 off "
-                       "in System Settings › General › Login Items & Extensions. Then quit %1 "
-                       "and move it to the Trash from the Finder.")
-                        .arg(name),
+                    PlatformWords::text(PlatformWord::manualRemovalSteps).arg(name),
                     {},
                     -1,
                     alertIcon(*entry, model)};
         if (settings) {
-            steps.buttons << tr("Open System Settings");
+            steps.buttons << PlatformWords::text(PlatformWord::openSettings);
         }
-        steps.buttons << tr("Show in Finder") << tr("OK");
+        steps.buttons << PlatformWords::text(PlatformWord::showInFileManager) << tr("OK");
         steps.escape = static_cast<int>(steps.buttons.size()) - 1;
         const int reveal = settings ? 1 : 0;
         const std::filesystem::path bundle = entry->installed->url.path();
@@ -213,8 +209,7 @@ void TrashFlow::start(const AppEntry& given, KestleModel& model) {
         });
         return;
     }
-    QString text = tr("Its settings and data stay on this Mac: if you install it again, you’ll "
-                      "find them.");
+    QString text = PlatformWords::text(PlatformWord::dataStaysOnComputer);
     if (!runningCopies(*entry).empty()) {
         //: Before moving a running app to the Trash: the app's name, twice
         text = tr("%1 is open: VelmarKestle quits it before moving it.").arg(name) + u' ' + text;

@@ -45,11 +45,14 @@ QuitSignals::QuitSignals(std::function<void(int)> quit, QObject* parent)
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+    // logind hangs up a session's programs when the user logs out.
+    ::sigaction(SIGHUP, &action, nullptr);
 }
 
 QuitSignals::~QuitSignals() {
     ::signal(SIGTERM, SIG_DFL);
     ::signal(SIGINT, SIG_DFL);
+    ::signal(SIGHUP, SIG_DFL);
     if (pipeEnds[0] >= 0) {
         ::close(pipeEnds[0]);
         ::close(pipeEnds[1]);

@@ -8,7 +8,7 @@ class QSocketNotifier;
 
 namespace kestle::app {
 
-// SIGTERM and SIGINT (the session ending, a Ctrl+C in a terminal) become an orderly quit
+// SIGTERM, SIGHUP and SIGINT (the session ending, a Ctrl+C in a terminal) become an orderly quit
 // on the main thread instead of killing the process mid-work. One per process.
 class QuitSignals : public QObject {
     Q_OBJECT

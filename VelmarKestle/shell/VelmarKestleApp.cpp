@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMenuBar>
+#include <QSessionManager>
 #include <QTextBrowser>
 #include <QThreadPool>
 #include <QTimer>
@@ -26,6 +27,7 @@
 #include "views/menubar/MenuBarContent.hpp"
 #include "views/menubar/TrayIcon.hpp"
 #include "views/terms/TermsView.hpp"
+#include "views/terms/TipPromptView.hpp"
 #include "views/window/MainWindow.hpp"
 
 namespace kestle::app {
@@ -64,6 +66,10 @@ void VelmarKestleApp::launch() {
     QApplication::setQuitOnLastWindowClosed(!tray_->isShown());
     connect(tray_, &TrayIcon::shownChanged, this,
             [](bool shown) { QApplication::setQuitOnLastWindowClosed(!shown); });
+#ifndef QT_NO_SESSIONMANAGER
+    // A session manager that asks before logging out gets no panel in its way.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { sessionEnding(); });
+#endif
     // The desktop's launcher shows the application and names its windows and notices.
     QTimer::singleShot(0, this, [this] { LauncherItem::ensureInstalled(config_); });
     TrashFlow::shared().setUndoStack(
@@ -161,12 +167,50 @@ void VelmarKestleApp::secondLaunch(const SingleInstance::Message& message) {
 }
 
 void VelmarKestleApp::quit(bool userQuit) {
+    if (tipPrompt_ != nullptr) {
+        // Asked again while the panel asks (a signal, the session ending, a second Quit):
+        // the panel goes and the quit it interrupted carries on.
+        tipPrompt_->reject();
+        return;
+    }
     AppFlags::isUserQuit = userQuit;
     qCInfo(lcApp, "Quit%s", userQuit ? " chosen" : "");
+    showTipPromptIfNeeded();
     // The windows go at once; what runs is stopped before the event loop ends.
     model_.stopAll();
     QCoreApplication::quit();
     AppFlags::isUserQuit = false;
+}
+
+void VelmarKestleApp::showTipPromptIfNeeded() {
+    if (sessionEnding_ || tipPrompt_ != nullptr ||
+        !TipPromptView::isNeeded(AppFlags::isUserQuit, model_.termsAccepted(),
+                                 model_.defaults().get(), appVersionText())) {
+        return;
+    }
+    TipPromptView prompt;
+    tipPrompt_ = &prompt;
+    prompt.show();
+    prompt.raise();
+    prompt.activateWindow();
+    const int code = prompt.exec();
+    prompt.hide();
+    tipPrompt_ = nullptr;
+    // "Not Now" keeps nothing: the next quit asks again.
+    if (code == QDialog::Accepted) {
+        openTipPage();
+    }
+}
+
+TipPromptView* VelmarKestleApp::tipPrompt() const {
+    return tipPrompt_;
+}
+
+void VelmarKestleApp::sessionEnding() {
+    sessionEnding_ = true;
+    if (tipPrompt_ != nullptr) {
+        tipPrompt_->reject();
+    }
 }
 
 bool VelmarKestleApp::finish(SingleInstance* instance) {

@@ -20,6 +20,7 @@ class MainWindow;
 class MenuBarContent;
 class TrayIcon;
 class TermsView;
+class TipPromptView;
 
 // The application's windows and how they open: the main window ("main", guarded by the
 // terms), the terms window ("terms"), their menus, reopening on a second launch, and a
@@ -43,8 +44,15 @@ public:
     void openWindow(const QString& identifier, bool activate);
     // A second launch handed over its arguments and token.
     void secondLaunch(const SingleInstance::Message& message);
-    // userQuit: the user's own Quit command.
+    // userQuit: the user's own Quit command, which may first ask for a tip.
     void quit(bool userQuit);
+    // On the user's own quit, once per version until the tip page is opened: the thank-you
+    // panel, run modally; its tip button opens the tip page.
+    void showTipPromptIfNeeded();
+    // The desktop session ends: quits come without asking anything.
+    void sessionEnding();
+    // The panel while it asks, else none.
+    TipPromptView* tipPrompt() const;
     // After the event loop: cancels what runs, gives it a moment, releases the instance
     // and starts the relaunch helper. False when work is still running: the caller ends
     // the process without waiting for it.
@@ -77,6 +85,8 @@ private:
     KestleCommands* commands_ = nullptr;
     MenuBarContent* menu_ = nullptr;
     TrayIcon* tray_ = nullptr;
+    QPointer<TipPromptView> tipPrompt_;
+    bool sessionEnding_ = false;
 };
 
 } // namespace kestle::app

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QStyle>
 
+#include "platform/PlatformWords.hpp"
 #include "views/components/Hairline.hpp"
 #include "views/style/KestleStyle.hpp"
 #include "views/style/LocaleFormat.hpp"
@@ -120,8 +121,8 @@ std::vector<FactStrip::Fact> FactStrip::facts(const AppEntry& entry) {
     using Status = AppEntry::Status;
     const Status status = entry.status();
     const bool coming = status == Status::coming;
-    //: Fact of the detail page: the system an app needs, by its major macOS version
-    const QString requirement = tr("macOS %1 · Apple silicon").arg(majorSystem(entry));
+    const QString requirement = PlatformWords::text(PlatformWord::requiresSystem)
+                                    .arg(majorSystem(entry), PlatformWords::processor());
     const std::optional<FeedItem>& latest = entry.latest;
 
     std::vector<Fact> facts;

@@ -1,6 +1,7 @@
 #include "views/entry/MoreItems.hpp"
 
 #include "model/KestleModel.hpp"
+#include "platform/PlatformWords.hpp"
 #include "views/entry/EntryText.hpp"
 
 namespace kestle::app {
@@ -55,7 +56,7 @@ void MoreItems::addDetailItems() {
 void MoreItems::addPlaces() {
     if (entry_.installed) {
         //: Menu item: shows the installed app in the file manager
-        addAction(tr("Show in Finder"), this, [this] {
+        addAction(PlatformWords::text(PlatformWord::showInFileManager), this, [this] {
             if (actions_.showInFinder) {
                 actions_.showInFinder(entry_);
             }

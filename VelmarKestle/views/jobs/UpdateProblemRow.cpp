@@ -5,6 +5,7 @@
 #include <QLabel>
 
 #include "model/KestleModel.hpp"
+#include "platform/PlatformWords.hpp"
 #include "views/components/SymbolView.hpp"
 #include "views/controls/KestleButton.hpp"
 #include "views/controls/SquareButton.hpp"
@@ -198,9 +199,7 @@ QString UpdateProblemRow::message(const AppEntry& entry, const UpdateState& stat
             .arg(installed);
     case F::noPermission:
         //: The system refused to let the app be changed: the app's name
-        return tr("macOS didn’t let VelmarKestle change %1. Allow it in System Settings › "
-                  "Privacy & Security › App Management.")
-            .arg(name);
+        return PlatformWords::text(PlatformWord::systemRefusedChange).arg(name);
     case F::informationOnly:
         //: The update can only be downloaded from the app's site: the app's name
         return tr("This version of %1 is downloaded from its site.").arg(name);

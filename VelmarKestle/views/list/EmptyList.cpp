@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "model/KestleModel.hpp"
+#include "platform/PlatformWords.hpp"
 #include "views/components/ToneLabel.hpp"
 #include "views/controls/CapsuleButton.hpp"
 #include "views/style/KestleStyle.hpp"
@@ -68,7 +69,7 @@ EmptyList::Texts EmptyList::texts(const KestleModel& model) {
     case AppFilter::notInstalled:
         break;
     }
-    return {tr("You Have All the Apps"), tr("All the velmar apps are installed on this Mac.")};
+    return {tr("You Have All the Apps"), PlatformWords::text(PlatformWord::allAppsInstalled)};
 }
 
 QString EmptyList::title() const {

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "model/KestleModel.hpp"
+#include "platform/PlatformWords.hpp"
 #include "views/components/Hairline.hpp"
 #include "views/components/ToneLabel.hpp"
 #include "views/controls/FilterTabs.hpp"
@@ -35,7 +36,7 @@ ListHeader::ListHeader(KestleModel& model, QWidget* parent)
     header->addWidget(search_, 0, Qt::AlignVCenter);
     header->addWidget(updateAll_, 0, Qt::AlignVCenter);
 
-    auto* title = new QLabel(tr("Apps for Mac"), this);
+    auto* title = new QLabel(PlatformWords::text(PlatformWord::appsForComputer), this);
     title->setFont(KestleStyle::font(kTitleSize, QFont::Bold));
     count_->setFont(KestleStyle::font(kCountSize, QFont::Normal));
     auto* titleRow = new QHBoxLayout;

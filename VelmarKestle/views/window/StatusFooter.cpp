@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include "model/KestleModel.hpp"
+#include "platform/PlatformWords.hpp"
 #include "views/components/BusyIndicator.hpp"
 #include "views/components/Hairline.hpp"
 #include "views/components/SymbolView.hpp"
@@ -47,8 +48,8 @@ StatusFooter::StatusFooter(KestleModel& model, AppActions actions, QWidget* pare
                               this)),
       platform_(new ToneLabel(ToneLabel::Tone::secondary, this)) {
     setMinimumHeight(kHeight);
-    //: Fixed text of the status line: what the maker's apps are made for
-    platform_->setText(tr("Installs for macOS 27 · Apple silicon"));
+    platform_->setText(
+        PlatformWords::text(PlatformWord::installsFor).arg(PlatformWords::processor()));
     text_->setTextFormat(Qt::PlainText);
     for (QLabel* label : {text_, platform_}) {
         label->setFont(KestleStyle::font(kFontSize, QFont::Normal));

@@ -282,7 +282,7 @@ TEST(TrashFlow, TheConfirmationIsASheetOnTheMainWindow) {
     EXPECT_TRUE(fs::exists(f.bundle));
 }
 
-// Steps by hand: nothing moved, no confirmation; "Show in Finder" reveals the bundle.
+// Steps by hand: nothing moved, no confirmation; "Show in Folder" reveals the bundle.
 TEST(TrashFlow, AnAppMarkedForRemovalByHandGetsTheStepsAndIsNeverMoved) {
     Fixture f(false, true);
     std::vector<QUrl> shown;
@@ -291,7 +291,7 @@ TEST(TrashFlow, AnAppMarkedForRemovalByHandGetsTheStepsAndIsNeverMoved) {
         return true;
     };
     f.answer = [](const TrashFlow::Alert& alert) {
-        return static_cast<int>(alert.buttons.indexOf("Show in Finder"));
+        return static_cast<int>(alert.buttons.indexOf("Show in Folder"));
     };
     f.flow.start(f.notes(), *f.model);
     ASSERT_TRUE(runUntil([&] { return !shown.empty(); }, 5s));

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "VelmarKestle/views/ViewTestModel.hpp"
+#include "platform/PlatformWords.hpp"
 #include "views/components/StatusChip.hpp"
 #include "views/controls/KestleButton.hpp"
 #include "views/controls/SiteLink.hpp"
@@ -81,7 +82,7 @@ TEST(FactStrip, FactsPerStatus) {
     coming.app.minimumSystem = "15";
 
     const QString date = kestle::app::LocaleFormat::releaseDate(kDate);
-    const QString requirement = "macOS 14 · Apple silicon";
+    const QString requirement = "Linux 14 · " + kestle::app::PlatformWords::processor();
     struct Case {
         const char* fault;
         AppEntry entry;
@@ -128,7 +129,7 @@ TEST(FactStrip, FactsPerStatus) {
          {{"Status", "In Development"},
           {"Release", "To Be Announced"},
           {"Download", "—"},
-          {"Requires", "macOS 15 · Apple silicon"},
+          {"Requires", "Linux 15 · " + kestle::app::PlatformWords::processor()},
           {"Price", "To Be Announced"}}},
     };
     for (const Case& c : cases) {

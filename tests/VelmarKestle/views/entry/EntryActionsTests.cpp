@@ -208,12 +208,12 @@ TEST(MoreItems, ItemsPerStatusAndVariant) {
         {"installed with a site and an update",
          t.entry("notes"),
          card,
-         {"What’s New in 1.2", "Show in Finder", "Open velmar.example", "Report a Problem…", "-",
+         {"What’s New in 1.2", "Show in Folder", "Open velmar.example", "Report a Problem…", "-",
           "Move to Trash…"}},
         {"installed without a site",
          t.entry("paint"),
          card,
-         {"What’s New in 2.1", "Show in Finder", "Report a Problem…", "-", "Move to Trash…"}},
+         {"What’s New in 2.1", "Show in Folder", "Report a Problem…", "-", "Move to Trash…"}},
         {"not installed: nothing to show or remove",
          t.entry("maps"),
          card,
@@ -226,7 +226,7 @@ TEST(MoreItems, ItemsPerStatusAndVariant) {
         {"detail page, installed",
          t.entry("notes"),
          detail,
-         {"Show in Finder", "Open velmar.example", "-", "Move to Trash…"}},
+         {"Show in Folder", "Open velmar.example", "-", "Move to Trash…"}},
         {"detail page, not installed", t.entry("maps"), detail, {"Open velmar.example"}},
     };
     for (const Case& c : cases) {

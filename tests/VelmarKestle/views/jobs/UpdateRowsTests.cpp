@@ -202,8 +202,8 @@ TEST(UpdateProblemRow, MessagePerFailureAndJobKind) {
          "is.",
          "The download isn’t signed by velmar, so VelmarKestle didn’t install it."},
         {"noPermission", failed(F::noPermission),
-         "macOS didn’t let VelmarKestle change Notes. Allow it in System Settings › Privacy & "
-         "Security › App Management.",
+         "The system didn’t let VelmarKestle change Notes. Check that you may change the folder "
+         "it is in.",
          "The installation didn’t go through."},
         {"notWritable reads as an install", failed(F::notWritable),
          "This account can’t add apps to Applications. Download Notes from velmar’s site.",

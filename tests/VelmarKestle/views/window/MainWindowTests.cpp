@@ -302,7 +302,7 @@ TEST(MainWindow, EmptyListSaysWhyByFilterAndSearch) {
         {kestle::AppFilter::installed, "", "No Apps Installed",
          "The apps you install from here show up in this list."},
         {kestle::AppFilter::notInstalled, "", "You Have All the Apps",
-         "All the velmar apps are installed on this Mac."},
+         "All the velmar apps are installed on this computer."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
