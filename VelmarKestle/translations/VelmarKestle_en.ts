@@ -9,6 +9,77 @@
     </message>
 </context>
 <context>
+    <name>PlatformWords</name>
+    <message>
+        <source>Apps for Linux</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installs for Linux · %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Linux %1 · %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show in Folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The system didn’t let VelmarKestle move it (error %1). You can do it from your file manager.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 may have a system service that only it can remove. First turn off its autostart entry in your desktop’s settings. Then quit %1 and move it to the Trash from your file manager.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The system didn’t let VelmarKestle change %1. Check that you may change the folder it is in.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open Settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Its settings and data stay on this computer: if you install it again, you’ll find them.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All the velmar apps are installed on this computer.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Same as the system</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Other apps keep the system’s language.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Opening at login needs your approval in Settings.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Notifications from VelmarKestle are off in Settings.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Notifications from VelmarKestle are off in Settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VelmarKestle downloads the list of apps and their versions from velmar. The requests carry what every app sends, the versions of VelmarKestle and of Linux, and the app’s language; never a profile of this computer.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your Applications folder, as when you install by hand.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>kestle::app::AppCard</name>
     <message>
         <source>Open the Page of %1</source>
@@ -190,10 +261,6 @@ Version line of an app not installed: its version</extracomment>
         <source>You Have All the Apps</source>
         <translation type="unfinished"></translation>
     </message>
-    <message>
-        <source>All the velmar apps are installed on this Mac.</source>
-        <translation type="unfinished"></translation>
-    </message>
 </context>
 <context>
     <name>kestle::app::EntryControls</name>
@@ -217,11 +284,6 @@ Main button of an installed, up-to-date app</extracomment>
 </context>
 <context>
     <name>kestle::app::FactStrip</name>
-    <message>
-        <source>macOS %1 · Apple silicon</source>
-        <extracomment>Fact of the detail page: the system an app needs, by its major macOS version</extracomment>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>Status</source>
         <extracomment>Fact of the detail page: caption of a coming app&apos;s state</extracomment>
@@ -371,6 +433,14 @@ Main button of an installed, up-to-date app</extracomment>
     </message>
 </context>
 <context>
+    <name>kestle::app::KofiImageButton</name>
+    <message>
+        <source>Buy me a coffee: leave a tip on Ko-fi</source>
+        <extracomment>Accessible name of the Ko-fi tip button</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>kestle::app::LauncherEntry</name>
     <message>
         <source>Install and update the Velmar apps</source>
@@ -400,10 +470,6 @@ Main button of an installed, up-to-date app</extracomment>
 <context>
     <name>kestle::app::ListHeader</name>
     <message>
-        <source>Apps for Mac</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Updating…</source>
         <translation type="unfinished"></translation>
     </message>
@@ -430,10 +496,6 @@ Main button of an installed, up-to-date app</extracomment>
     </message>
     <message>
         <source>Open</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Notifications from VelmarKestle are off in Settings</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -606,11 +668,6 @@ Main button of an installed, up-to-date app</extracomment>
     <message>
         <source>What’s New in %1</source>
         <extracomment>Menu item opening the detail page: the latest version</extracomment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Show in Finder</source>
-        <extracomment>Menu item: shows the installed app in the file manager</extracomment>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -863,11 +920,6 @@ Main button of an installed, up-to-date app</extracomment>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Installs for macOS 27 · Apple silicon</source>
-        <extracomment>Fixed text of the status line: what the maker&apos;s apps are made for</extracomment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>velmar’s server answered with an error (%1).</source>
         <extracomment>The catalog server answered with an error: the HTTP status</extracomment>
         <translation type="unfinished"></translation>
@@ -958,6 +1010,26 @@ Main button of an installed, up-to-date app</extracomment>
     </message>
 </context>
 <context>
+    <name>kestle::app::TipPromptView</name>
+    <message>
+        <source>Not Now</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Thank you for using VelmarKestle</source>
+        <extracomment>Title of the quit-time tip panel (not shown: the panel has no title bar)</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VelmarKestle is free. If you find it useful, you can support the project by buying me a coffee.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Opens Ko-fi in your browser.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>kestle::app::ToastOverlay</name>
     <message>
         <source>Open</source>
@@ -969,11 +1041,6 @@ Main button of an installed, up-to-date app</extracomment>
     <name>kestle::app::TrashFlow</name>
     <message>
         <source>Move to Trash</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>macOS didn’t let VelmarKestle move it (error %1). You can do it from the Finder.</source>
-        <extracomment>The system refused to move an app to the Trash: its error code</extracomment>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -997,23 +1064,7 @@ Main button of an installed, up-to-date app</extracomment>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>%1 may have a system service that only it can remove. First turn %1 off in System Settings › General › Login Items &amp; Extensions. Then quit %1 and move it to the Trash from the Finder.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Open System Settings</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Show in Finder</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Its settings and data stay on this Mac: if you install it again, you’ll find them.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -1135,11 +1186,6 @@ Main button of an installed, up-to-date app</extracomment>
     <message>
         <source>The update isn’t signed by velmar, so VelmarKestle didn’t install it. %1 stays as it is.</source>
         <extracomment>An update with a bad signature: the installed version that stays</extracomment>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>macOS didn’t let VelmarKestle change %1. Allow it in System Settings › Privacy &amp; Security › App Management.</source>
-        <extracomment>The system refused to let the app be changed: the app&apos;s name</extracomment>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -9,6 +9,77 @@
     </message>
 </context>
 <context>
+    <name>PlatformWords</name>
+    <message>
+        <source>Apps for Linux</source>
+        <translation>App per Linux</translation>
+    </message>
+    <message>
+        <source>Installs for Linux · %1</source>
+        <translation>Si installa su Linux · %1</translation>
+    </message>
+    <message>
+        <source>Linux %1 · %2</source>
+        <translation>Linux %1 · %2</translation>
+    </message>
+    <message>
+        <source>Show in Folder</source>
+        <translation>Mostra nella cartella</translation>
+    </message>
+    <message>
+        <source>The system didn’t let VelmarKestle move it (error %1). You can do it from your file manager.</source>
+        <translation>Il sistema non ha permesso a VelmarKestle di spostarla (errore %1). Puoi farlo dal tuo gestore di file.</translation>
+    </message>
+    <message>
+        <source>%1 may have a system service that only it can remove. First turn off its autostart entry in your desktop’s settings. Then quit %1 and move it to the Trash from your file manager.</source>
+        <translation>%1 potrebbe avere un servizio di sistema che solo lei può rimuovere. Prima disattiva la sua voce di avvio automatico nelle impostazioni del desktop. Poi esci da %1 e spostala nel Cestino dal tuo gestore di file.</translation>
+    </message>
+    <message>
+        <source>The system didn’t let VelmarKestle change %1. Check that you may change the folder it is in.</source>
+        <translation>Il sistema non ha permesso a VelmarKestle di modificare %1. Controlla di poter modificare la cartella in cui si trova.</translation>
+    </message>
+    <message>
+        <source>Open Settings</source>
+        <translation>Apri Impostazioni</translation>
+    </message>
+    <message>
+        <source>Its settings and data stay on this computer: if you install it again, you’ll find them.</source>
+        <translation>Le sue impostazioni e i suoi dati restano su questo computer: se la installi di nuovo, li ritroverai.</translation>
+    </message>
+    <message>
+        <source>All the velmar apps are installed on this computer.</source>
+        <translation>Tutte le app di velmar sono installate su questo computer.</translation>
+    </message>
+    <message>
+        <source>Same as the system</source>
+        <translation>Come il sistema</translation>
+    </message>
+    <message>
+        <source>Other apps keep the system’s language.</source>
+        <translation>Le altre app mantengono la lingua del sistema.</translation>
+    </message>
+    <message>
+        <source>Opening at login needs your approval in Settings.</source>
+        <translation>L’apertura al login richiede la tua approvazione nelle Impostazioni.</translation>
+    </message>
+    <message>
+        <source>Notifications from VelmarKestle are off in Settings.</source>
+        <translation>Le notifiche di VelmarKestle sono disattivate nelle Impostazioni.</translation>
+    </message>
+    <message>
+        <source>Notifications from VelmarKestle are off in Settings</source>
+        <translation>Le notifiche di VelmarKestle sono disattivate nelle Impostazioni</translation>
+    </message>
+    <message>
+        <source>VelmarKestle downloads the list of apps and their versions from velmar. The requests carry what every app sends, the versions of VelmarKestle and of Linux, and the app’s language; never a profile of this computer.</source>
+        <translation>VelmarKestle scarica da velmar l’elenco delle app e delle loro versioni. Le richieste contengono ciò che invia ogni app, le versioni di VelmarKestle e di Linux e la lingua dell’app; mai un profilo di questo computer.</translation>
+    </message>
+    <message>
+        <source>Your Applications folder, as when you install by hand.</source>
+        <translation>La tua cartella Applicazioni, come quando installi a mano.</translation>
+    </message>
+</context>
+<context>
     <name>kestle::app::AppCard</name>
     <message>
         <source>Open the Page of %1</source>
@@ -190,10 +261,6 @@ Version line of an app not installed: its version</extracomment>
         <source>You Have All the Apps</source>
         <translation>Hai tutte le app</translation>
     </message>
-    <message>
-        <source>All the velmar apps are installed on this Mac.</source>
-        <translation>Tutte le app di velmar sono installate su questo Mac.</translation>
-    </message>
 </context>
 <context>
     <name>kestle::app::EntryControls</name>
@@ -217,11 +284,6 @@ Main button of an installed, up-to-date app</extracomment>
 </context>
 <context>
     <name>kestle::app::FactStrip</name>
-    <message>
-        <source>macOS %1 · Apple silicon</source>
-        <extracomment>Fact of the detail page: the system an app needs, by its major macOS version</extracomment>
-        <translation>macOS %1 · Apple silicon</translation>
-    </message>
     <message>
         <source>Status</source>
         <extracomment>Fact of the detail page: caption of a coming app&apos;s state</extracomment>
@@ -371,6 +433,14 @@ Main button of an installed, up-to-date app</extracomment>
     </message>
 </context>
 <context>
+    <name>kestle::app::KofiImageButton</name>
+    <message>
+        <source>Buy me a coffee: leave a tip on Ko-fi</source>
+        <extracomment>Accessible name of the Ko-fi tip button</extracomment>
+        <translation>Offrimi un caffè: lascia una mancia su Ko-fi</translation>
+    </message>
+</context>
+<context>
     <name>kestle::app::LauncherEntry</name>
     <message>
         <source>Install and update the Velmar apps</source>
@@ -400,10 +470,6 @@ Main button of an installed, up-to-date app</extracomment>
 <context>
     <name>kestle::app::ListHeader</name>
     <message>
-        <source>Apps for Mac</source>
-        <translation>App per Mac</translation>
-    </message>
-    <message>
         <source>Updating…</source>
         <translation>Aggiornamento in corso…</translation>
     </message>
@@ -431,10 +497,6 @@ Main button of an installed, up-to-date app</extracomment>
     <message>
         <source>Open</source>
         <translation>Apri</translation>
-    </message>
-    <message>
-        <source>Notifications from VelmarKestle are off in Settings</source>
-        <translation>Le notifiche di VelmarKestle sono disattivate nelle Impostazioni</translation>
     </message>
 </context>
 <context>
@@ -607,11 +669,6 @@ Main button of an installed, up-to-date app</extracomment>
         <source>What’s New in %1</source>
         <extracomment>Menu item opening the detail page: the latest version</extracomment>
         <translation>Novità della versione %1</translation>
-    </message>
-    <message>
-        <source>Show in Finder</source>
-        <extracomment>Menu item: shows the installed app in the file manager</extracomment>
-        <translation>Mostra nel Finder</translation>
     </message>
     <message>
         <source>Open %1</source>
@@ -863,11 +920,6 @@ Main button of an installed, up-to-date app</extracomment>
         <translation>Segnala un problema…</translation>
     </message>
     <message>
-        <source>Installs for macOS 27 · Apple silicon</source>
-        <extracomment>Fixed text of the status line: what the maker&apos;s apps are made for</extracomment>
-        <translation>Installazioni per macOS 27 · Apple silicon</translation>
-    </message>
-    <message>
         <source>velmar’s server answered with an error (%1).</source>
         <extracomment>The catalog server answered with an error: the HTTP status</extracomment>
         <translation>Il server di velmar ha risposto con un errore (%1).</translation>
@@ -958,6 +1010,26 @@ Main button of an installed, up-to-date app</extracomment>
     </message>
 </context>
 <context>
+    <name>kestle::app::TipPromptView</name>
+    <message>
+        <source>Not Now</source>
+        <translation>Non ora</translation>
+    </message>
+    <message>
+        <source>Thank you for using VelmarKestle</source>
+        <extracomment>Title of the quit-time tip panel (not shown: the panel has no title bar)</extracomment>
+        <translation>Grazie per usare VelmarKestle</translation>
+    </message>
+    <message>
+        <source>VelmarKestle is free. If you find it useful, you can support the project by buying me a coffee.</source>
+        <translation>VelmarKestle è gratuita. Se ti è utile, puoi sostenere il progetto offrendomi un caffè.</translation>
+    </message>
+    <message>
+        <source>Opens Ko-fi in your browser.</source>
+        <translation>Apre Ko-fi nel browser.</translation>
+    </message>
+</context>
+<context>
     <name>kestle::app::ToastOverlay</name>
     <message>
         <source>Open</source>
@@ -970,11 +1042,6 @@ Main button of an installed, up-to-date app</extracomment>
     <message>
         <source>Move to Trash</source>
         <translation>Sposta nel Cestino</translation>
-    </message>
-    <message>
-        <source>macOS didn’t let VelmarKestle move it (error %1). You can do it from the Finder.</source>
-        <extracomment>The system refused to move an app to the Trash: its error code</extracomment>
-        <translation>macOS non ha permesso a VelmarKestle di spostarla (errore %1). Puoi farlo dal Finder.</translation>
     </message>
     <message>
         <source>The development build moves to the Trash only the apps in the test folder.</source>
@@ -997,24 +1064,8 @@ Main button of an installed, up-to-date app</extracomment>
         <translation>Sposta tu %1 nel Cestino</translation>
     </message>
     <message>
-        <source>%1 may have a system service that only it can remove. First turn %1 off in System Settings › General › Login Items &amp; Extensions. Then quit %1 and move it to the Trash from the Finder.</source>
-        <translation>%1 potrebbe avere un servizio di sistema che solo lei può rimuovere. Prima disattiva %1 in Impostazioni di Sistema › Generali › Elementi login ed estensioni. Poi esci da %1 e spostala nel Cestino dal Finder.</translation>
-    </message>
-    <message>
-        <source>Open System Settings</source>
-        <translation>Apri Impostazioni di Sistema</translation>
-    </message>
-    <message>
-        <source>Show in Finder</source>
-        <translation>Mostra nel Finder</translation>
-    </message>
-    <message>
         <source>OK</source>
         <translation>OK</translation>
-    </message>
-    <message>
-        <source>Its settings and data stay on this Mac: if you install it again, you’ll find them.</source>
-        <translation>Le sue impostazioni e i suoi dati restano su questo Mac: se la installi di nuovo, li ritroverai.</translation>
     </message>
     <message>
         <source>%1 is open: VelmarKestle quits it before moving it.</source>
@@ -1136,11 +1187,6 @@ Main button of an installed, up-to-date app</extracomment>
         <source>The update isn’t signed by velmar, so VelmarKestle didn’t install it. %1 stays as it is.</source>
         <extracomment>An update with a bad signature: the installed version that stays</extracomment>
         <translation>L’aggiornamento non è firmato da velmar, quindi VelmarKestle non l’ha installato. Resta installata la versione %1.</translation>
-    </message>
-    <message>
-        <source>macOS didn’t let VelmarKestle change %1. Allow it in System Settings › Privacy &amp; Security › App Management.</source>
-        <extracomment>The system refused to let the app be changed: the app&apos;s name</extracomment>
-        <translation>macOS non ha permesso a VelmarKestle di modificare %1. Consentilo in Impostazioni di Sistema › Privacy e sicurezza › Gestione app.</translation>
     </message>
     <message>
         <source>This version of %1 is downloaded from its site.</source>
