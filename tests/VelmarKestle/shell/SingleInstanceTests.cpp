@@ -170,17 +170,21 @@ TEST_F(Launches, ASecondLaunchHandsOverAndEndsEvenAfterTheFirstWasKilled) {
     EXPECT_EQ(next.state(), QProcess::Running);
 }
 
-// The session's SIGTERM quits in order and at once, and lets the next launch be first.
+// The session's SIGTERM, or the hangup logind sends at log out, quits in order and at
+// once, and lets the next launch be first.
 TEST_F(Launches, TerminationQuitsQuicklyAndFreesTheInstance) {
-    QProcess& first = launch();
-    ASSERT_TRUE(saidLaunch(first));
-    QElapsedTimer timer;
-    timer.start();
-    first.terminate();
-    ASSERT_TRUE(endsWithin(first, 5000));
-    EXPECT_LT(timer.elapsed(), 2000);
-    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit) << "killed by the signal";
-    EXPECT_EQ(first.exitCode(), 0);
+    for (int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        QProcess& first = launch();
+        ASSERT_TRUE(saidLaunch(first));
+        QElapsedTimer timer;
+        timer.start();
+        ASSERT_EQ(::kill(static_cast<pid_t>(first.processId()), signal), 0);
+        ASSERT_TRUE(endsWithin(first, 5000));
+        EXPECT_LT(timer.elapsed(), 2000);
+        EXPECT_EQ(first.exitStatus(), QProcess::NormalExit) << "killed by the signal";
+        EXPECT_EQ(first.exitCode(), 0);
+    }
     QProcess& next = launch();
     ASSERT_TRUE(saidLaunch(next));
     EXPECT_FALSE(endsWithin(next, 500));
