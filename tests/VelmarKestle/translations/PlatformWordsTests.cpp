@@ -1,16 +1,13 @@
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <set>
-#include <sstream>
 #include <string>
 
-#include <QFile>
 #include <QRegularExpression>
-#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
+#include "VelmarKestle/translations/TsFile.hpp"
 #include "platform/PlatformWords.hpp"
 
 using kestle::app::PlatformWords;
@@ -18,39 +15,6 @@ using kestle::app::PlatformWords;
 namespace {
 
 const std::filesystem::path kTranslations = KESTLE_TRANSLATIONS_DIR;
-
-struct Message {
-    QString translation;
-    bool finished = false;
-};
-
-// context → source → its translation, from a .ts file.
-std::map<QString, std::map<QString, Message>> readTs(const std::filesystem::path& file) {
-    std::map<QString, std::map<QString, Message>> messages;
-    QFile input(QString::fromStdString(file.string()));
-    if (!input.open(QIODevice::ReadOnly)) {
-        return messages;
-    }
-    QXmlStreamReader xml(&input);
-    QString context;
-    QString source;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (!xml.isStartElement()) {
-            continue;
-        }
-        if (xml.name() == u"name") {
-            context = xml.readElementText();
-        } else if (xml.name() == u"source") {
-            source = xml.readElementText();
-        } else if (xml.name() == u"translation") {
-            const bool finished = xml.attributes().value(QStringLiteral("type")).isEmpty();
-            messages[context][source] = {
-                xml.readElementText(QXmlStreamReader::IncludeChildElements), finished};
-        }
-    }
-    return messages;
-}
 
 // Every word of the table is shown somewhere, and only through the table: no text of the
 // interface names the Mac's parts.
@@ -75,25 +39,24 @@ TEST(PlatformWords, EveryLinuxTextIsUsedAndNoInterfaceTextNamesTheMac) {
 
     static const QRegularExpression mac(
         QStringLiteral("\\bmacOS\\b|\\bMac\\b|Finder|System Settings|Apple silicon"));
-    const auto english = readTs(kTranslations / "VelmarKestle_en.ts");
+    const auto english = kestle::test::readTs(kTranslations / "VelmarKestle_en.ts");
     ASSERT_FALSE(english.empty());
-    for (const auto& [context, messages] : english) {
-        for (const auto& [source, message] : messages) {
-            EXPECT_FALSE(mac.match(source).hasMatch())
-                << context.toStdString() << ": " << source.toStdString();
-        }
+    for (const auto& message : english) {
+        EXPECT_FALSE(mac.match(message.source).hasMatch())
+            << message.context.toStdString() << ": " << message.source.toStdString();
     }
 }
 
 TEST(PlatformWords, EveryLinuxTextHasItsItalian) {
-    const auto italian = readTs(kTranslations / "VelmarKestle_it.ts");
-    const auto found = italian.find(QString::fromLatin1(PlatformWords::context));
-    ASSERT_NE(found, italian.end());
+    const auto italian = kestle::test::readTs(kTranslations / "VelmarKestle_it.ts");
     for (const auto& row : PlatformWords::table()) {
-        const auto message = found->second.find(QString::fromUtf8(row.onLinux));
-        ASSERT_NE(message, found->second.end()) << row.name;
-        EXPECT_TRUE(message->second.finished) << row.name;
-        EXPECT_FALSE(message->second.translation.isEmpty()) << row.name;
+        const auto message = std::ranges::find_if(italian, [&](const auto& m) {
+            return m.context == QLatin1String(PlatformWords::context) &&
+                   m.source == QString::fromUtf8(row.onLinux);
+        });
+        ASSERT_NE(message, italian.end()) << row.name;
+        EXPECT_TRUE(message->finished) << row.name;
+        EXPECT_FALSE(message->translation.isEmpty()) << row.name;
     }
 }
 

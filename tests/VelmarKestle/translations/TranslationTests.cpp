@@ -3,13 +3,12 @@
 #include <string>
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QRegularExpression>
 #include <QTranslator>
-#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
+#include "VelmarKestle/translations/TsFile.hpp"
 #include "VelmarKestle/views/ViewTestModel.hpp"
 #include "views/list/EmptyList.hpp"
 #include "views/window/StatusFooter.hpp"
@@ -33,30 +32,15 @@ std::set<QString> placeholders(const QString& text) {
 
 // A translation that drops or adds a placeholder shows the wrong value, or none.
 TEST(Translations, EveryItalianTextKeepsItsPlaceholders) {
-    QFile file(QString::fromStdString((kSources / "VelmarKestle_it.ts").string()));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QXmlStreamReader xml(&file);
-    QString source;
+    bool wellFormed = false;
     int checked = 0;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (!xml.isStartElement()) {
-            continue;
-        }
-        if (xml.name() == u"source") {
-            source = xml.readElementText();
-        } else if (xml.name() == u"translation") {
-            // Plural forms come as children, read here as one text.
-            const bool unfinished =
-                xml.attributes().value(QStringLiteral("type")) == QStringLiteral("unfinished");
-            const QString translation = xml.readElementText(QXmlStreamReader::IncludeChildElements);
-            EXPECT_FALSE(unfinished) << "untranslated: " << source.toStdString();
-            EXPECT_EQ(placeholders(translation), placeholders(source))
-                << source.toStdString() << " → " << translation.toStdString();
-            ++checked;
-        }
+    for (const auto& message : kestle::test::readTs(kSources / "VelmarKestle_it.ts", &wellFormed)) {
+        EXPECT_TRUE(message.finished) << "untranslated: " << message.source.toStdString();
+        EXPECT_EQ(placeholders(message.translation), placeholders(message.source))
+            << message.source.toStdString() << " → " << message.translation.toStdString();
+        ++checked;
     }
-    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_TRUE(wellFormed);
     EXPECT_GT(checked, 200);
 }
 
