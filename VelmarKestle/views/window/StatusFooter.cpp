@@ -8,6 +8,7 @@
 
 #include "model/KestleModel.hpp"
 #include "views/components/BusyIndicator.hpp"
+#include "views/components/CheckTimeRefresh.hpp"
 #include "views/components/Hairline.hpp"
 #include "views/components/SymbolView.hpp"
 #include "views/components/ToneLabel.hpp"
@@ -45,7 +46,8 @@ StatusFooter::StatusFooter(KestleModel& model, AppActions actions, QWidget* pare
           new PlainButton(tr("Try Again"), KestleStyle::font(kFontSize, QFont::Medium), this)),
       report_(new PlainButton(tr("Report a Problem…"), KestleStyle::font(kFontSize, QFont::Medium),
                               this)),
-      platform_(new ToneLabel(ToneLabel::Tone::secondary, this)) {
+      platform_(new ToneLabel(ToneLabel::Tone::secondary, this)),
+      ageing_(new CheckTimeRefresh(model.setup().now, this)) {
     setMinimumHeight(kHeight);
     //: Fixed text of the status line: what the maker's apps are made for
     platform_->setText(tr("Installs for macOS 27 · Apple silicon"));
@@ -76,6 +78,7 @@ StatusFooter::StatusFooter(KestleModel& model, AppActions actions, QWidget* pare
                         &KestleModel::lastCheckChanged}) {
         connect(&model_, signal, this, &StatusFooter::refresh);
     }
+    connect(ageing_, &CheckTimeRefresh::changed, this, &StatusFooter::refresh);
     refresh();
 }
 
@@ -160,6 +163,7 @@ void StatusFooter::refresh() {
     symbol_->setVisible(status_ == Status::problem);
     tryAgain_->setVisible(status_ == Status::problem);
     text_->setVisible(status_ != Status::none);
+    ageing_->watch(status_ == Status::checked ? model_.lastCheck() : std::nullopt);
 }
 
 void StatusFooter::paintEvent(QPaintEvent*) {
