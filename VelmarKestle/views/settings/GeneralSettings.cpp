@@ -134,6 +134,7 @@ void GeneralSettings::addStartup(VelmarSettingsForm& form) {
     trayLine->setContentsMargins(0, 0, 0, 0);
     trayLine->setSpacing(8);
     trayReason_ = VelmarSettingsForm::note(tr("This desktop has no tray."), trayControl);
+    trayReason_->setWordWrap(false);
     trayLine->addWidget(trayReason_);
     trayLine->addWidget(trayIcon_);
     const bool hasTray = services_.tray && services_.tray->isAvailable();

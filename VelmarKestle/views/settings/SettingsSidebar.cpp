@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
+#include "views/components/Hairline.hpp"
 #include "views/settings/FocusRing.hpp"
 #include "views/style/KestleStyle.hpp"
 #include "views/style/SystemSymbol.hpp"
@@ -98,8 +99,12 @@ void SettingsSidebar::select(SettingsSection section) {
 void SettingsSidebar::paintEvent(QPaintEvent* event) {
     {
         QPainter painter(viewport());
-        painter.fillRect(viewport()->rect(),
-                         VelmarTheme::color(VelmarTheme::Color::canvas, palette()));
+        const QRect area = viewport()->rect();
+        painter.fillRect(area, VelmarTheme::color(VelmarTheme::Color::canvas, palette()));
+        Hairline::paint(
+            painter,
+            QRectF(area.right() + 1 - Hairline::thickness, 0, Hairline::thickness, area.height()),
+            palette());
     }
     QListWidget::paintEvent(event);
 }

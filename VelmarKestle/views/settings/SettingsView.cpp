@@ -7,7 +7,6 @@
 #include <QVBoxLayout>
 
 #include "model/KestleModel.hpp"
-#include "views/components/Hairline.hpp"
 #include "views/components/HeadingLabel.hpp"
 #include "views/components/ToneLabel.hpp"
 #include "views/settings/SettingsSidebar.hpp"
@@ -74,12 +73,12 @@ SettingsView::SettingsView(KestleModel& model, GeneralSettings::Services general
     const SettingsSection stored = SettingsSections::from(defaults ? defaults->string(selectionKey)
                                                                    : std::optional<std::string>());
     sidebar_->select(stored);
-    show(stored);
+    showSection(stored);
     connect(sidebar_, &SettingsSidebar::selectedChanged, this, [this](SettingsSection section) {
         if (const auto& store = model_.defaults()) {
             store->set(selectionKey, std::string(SettingsSections::rawValue(section)));
         }
-        show(section);
+        showSection(section);
     });
 }
 
@@ -91,7 +90,7 @@ void SettingsView::select(SettingsSection section) {
     sidebar_->select(section);
 }
 
-void SettingsView::show(SettingsSection section) {
+void SettingsView::showSection(SettingsSection section) {
     const QString title = SettingsSections::title(section);
     title_->setText(title);
     title_->setAccessibleName(title);
@@ -112,8 +111,6 @@ void SettingsView::showEvent(QShowEvent* event) {
 void SettingsView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Window));
-    Hairline::paint(painter, QRectF(sidebar_->width(), 0, Hairline::thickness, height()),
-                    palette());
 }
 
 } // namespace kestle::app

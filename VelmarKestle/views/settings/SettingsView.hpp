@@ -44,7 +44,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void show(SettingsSection section);
+    void showSection(SettingsSection section);
 
     KestleModel& model_;
     SettingsSidebar* sidebar_;
