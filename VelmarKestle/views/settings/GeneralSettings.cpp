@@ -9,6 +9,7 @@
 #include "services/Notifier.hpp"
 #include "views/components/ToneLabel.hpp"
 #include "views/menubar/TrayIcon.hpp"
+#include "views/settings/PressOnReturn.hpp"
 #include "views/settings/SettingsButton.hpp"
 #include "views/settings/SettingsPicker.hpp"
 #include "views/settings/SettingsSwitch.hpp"
@@ -218,6 +219,7 @@ void GeneralSettings::addApplication(VelmarSettingsForm& form) {
            "maintained, you can buy us a coffee."),
         tipBox));
     tip_ = new KofiImageButton(kTipHeight, tipBox);
+    PressOnReturn::install(*tip_);
     tipColumn->addWidget(tip_, 0, Qt::AlignLeft);
     connect(tip_, &QAbstractButton::clicked, this, [this] {
         if (services_.openTipPage) {

@@ -1,9 +1,9 @@
 #include "views/settings/SettingsButton.hpp"
 
-#include <QKeyEvent>
 #include <QPainter>
 
 #include "views/settings/FocusRing.hpp"
+#include "views/settings/PressOnReturn.hpp"
 
 namespace kestle::app {
 
@@ -16,6 +16,7 @@ constexpr qreal kRadius = 8; // the button's own corners
 SettingsButton::SettingsButton(const QString& text, QWidget* parent)
     : KestleButton(text, false, false, parent) {
     setFocusPolicy(Qt::StrongFocus);
+    PressOnReturn::install(*this);
 }
 
 void SettingsButton::paintEvent(QPaintEvent* event) {
@@ -24,15 +25,6 @@ void SettingsButton::paintEvent(QPaintEvent* event) {
         QPainter painter(this);
         FocusRing::paint(painter, rect(), kRadius, palette());
     }
-}
-
-void SettingsButton::keyPressEvent(QKeyEvent* event) {
-    // A button takes only Space by itself; Return presses the focused one here too.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        animateClick();
-        return;
-    }
-    KestleButton::keyPressEvent(event);
 }
 
 } // namespace kestle::app

@@ -24,6 +24,7 @@
 #include "views/settings/SettingsView.hpp"
 #include "views/settings/UpdateSettings.hpp"
 #include "views/style/SystemSymbol.hpp"
+#include "views/terms/KofiImageButton.hpp"
 
 using kestle::app::DailyCheck;
 using kestle::app::GeneralSettings;
@@ -183,7 +184,10 @@ TEST(SettingsView, TabReachesEveryControlWithAVisibleFocusRing) {
 TEST(SettingsView, ReturnAndSpacePressTheFocusedButton) {
     ClockedModel clocked;
     DailyCheck daily;
-    SettingsView view(*clocked.model, services(clocked), daily, nullptr);
+    int tips = 0;
+    auto made = services(clocked);
+    made.openTipPage = [&] { ++tips; };
+    SettingsView view(*clocked.model, made, daily, nullptr);
     view.select(SettingsSection::updates);
     view.show();
     view.activateWindow();
@@ -200,6 +204,12 @@ TEST(SettingsView, ReturnAndSpacePressTheFocusedButton) {
     daySwitch->setFocus();
     press(daySwitch, Qt::Key_Space);
     EXPECT_EQ(clocked.defaults->boolean(kestle::app::UpdateSettings::checksDailyKey), false);
+
+    view.select(SettingsSection::general);
+    QAbstractButton* tip = view.general()->tipButton();
+    tip->setFocus();
+    press(tip, Qt::Key_Return);
+    EXPECT_TRUE(runUntil([&] { return tips == 1; }));
 }
 
 // Pictures for a person to look at; the test checks only that they were written and are
