@@ -23,24 +23,12 @@ using kestle::app::AppLanguages;
 using kestle::app::GeneralSettings;
 using kestle::app::LoginItem;
 using kestle::app::Notifier;
+using kestle::test::englishRun;
 using kestle::test::FakeLoginItem;
 using kestle::test::FakeNotificationServer;
 using kestle::test::runUntil;
 
 namespace {
-
-// The services of an English run on an English system, with both translations.
-GeneralSettings::Services englishRun(std::shared_ptr<MemoryPreferences> defaults) {
-    GeneralSettings::Services services;
-    services.defaults = std::move(defaults);
-    services.available = {QStringLiteral("en"), QStringLiteral("it")};
-    services.systemLanguages = {QStringLiteral("en-US")};
-    services.launchLanguage = QStringLiteral("en");
-    services.loginStatus = [] { return LoginItem::Status::notRegistered; };
-    services.setOpenAtLogin = [](bool) { return std::expected<void, QString>(); };
-    services.openLoginItems = [] {};
-    return services;
-}
 
 void pick(kestle::app::SettingsPicker& picker, AppLanguage language) {
     const int index = picker.findData(static_cast<int>(language));

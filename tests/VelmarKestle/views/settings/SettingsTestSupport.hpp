@@ -13,6 +13,7 @@
 #include "platform/NotificationServer.hpp"
 #include "services/LoginItem.hpp"
 #include "support/PreferenceStore.hpp"
+#include "views/settings/GeneralSettings.hpp"
 
 namespace kestle::test {
 
@@ -57,6 +58,20 @@ struct ClockedModel {
         return runUntil([&] { return done; });
     }
 };
+
+// The General section's services of an English run on an English system, with both
+// translations, a login item that is off and a page for login items.
+inline app::GeneralSettings::Services englishRun(std::shared_ptr<PreferenceStore> defaults) {
+    app::GeneralSettings::Services services;
+    services.defaults = std::move(defaults);
+    services.available = {QStringLiteral("en"), QStringLiteral("it")};
+    services.systemLanguages = {QStringLiteral("en-US")};
+    services.launchLanguage = QStringLiteral("en");
+    services.loginStatus = [] { return app::LoginItem::Status::notRegistered; };
+    services.setOpenAtLogin = [](bool) { return std::expected<void, QString>(); };
+    services.openLoginItems = [] {};
+    return services;
+}
 
 // A notification server that answers, or not, as the test says; answers come later.
 struct FakeNotificationServer : NotificationServer {

@@ -37,13 +37,7 @@ using kestle::test::runUntil;
 namespace {
 
 GeneralSettings::Services services(const ClockedModel& clocked) {
-    GeneralSettings::Services made;
-    made.defaults = clocked.defaults;
-    made.available = {QStringLiteral("en"), QStringLiteral("it")};
-    made.systemLanguages = {QStringLiteral("en-US")};
-    made.launchLanguage = QStringLiteral("en");
-    made.loginStatus = [] { return kestle::app::LoginItem::Status::notRegistered; };
-    made.setOpenAtLogin = [](bool) { return std::expected<void, QString>(); };
+    auto made = kestle::test::englishRun(clocked.defaults);
     made.versionText = QStringLiteral("2.1 (45)");
     return made;
 }
