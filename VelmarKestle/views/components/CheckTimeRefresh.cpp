@@ -12,6 +12,7 @@ namespace {
 // only once the clock has passed the boundary, and a little after it.
 constexpr std::chrono::milliseconds kSlack{50};
 constexpr std::chrono::seconds kJustNow{60};
+constexpr std::chrono::milliseconds kLongestWait = std::chrono::hours(24);
 
 QDateTime local(Clock::time_point time) {
     return QDateTime::fromMSecsSinceEpoch(
@@ -69,7 +70,8 @@ void CheckTimeRefresh::schedule() {
         std::chrono::duration_cast<std::chrono::milliseconds>(*due_ - now_()) + kSlack;
     // Hours away the wake-up may be coarse; the last minute is kept exact.
     timer_.setTimerType(wait > std::chrono::minutes(2) ? Qt::CoarseTimer : Qt::PreciseTimer);
-    timer_.start(std::max(wait, kSlack));
+    // A check stamped in the future (the clock was set back) is looked at again daily.
+    timer_.start(std::clamp<std::chrono::milliseconds>(wait, kSlack, kLongestWait));
 }
 
 } // namespace kestle::app
