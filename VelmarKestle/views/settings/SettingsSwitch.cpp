@@ -1,5 +1,7 @@
 #include "views/settings/SettingsSwitch.hpp"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QPainter>
 
 #include "views/settings/FocusRing.hpp"
@@ -17,6 +19,39 @@ constexpr qreal kKnobInset = 2;
 constexpr int kMargin = 3;
 constexpr float kDisabledOpacity = 0.45f;
 
+// Screen readers announce the switch as a check box with its state, and toggle it.
+class SwitchAccessible : public QAccessibleWidget {
+public:
+    explicit SwitchAccessible(SettingsSwitch* toggle)
+        : QAccessibleWidget(toggle, QAccessible::CheckBox) {}
+
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.checkable = true;
+        state.checked = toggle()->isChecked();
+        return state;
+    }
+    QStringList actionNames() const override {
+        return toggle()->isEnabled() ? QStringList{toggleAction()} : QStringList{};
+    }
+    void doAction(const QString& action) override {
+        if (action == toggleAction() && toggle()->isEnabled()) {
+            toggle()->click();
+        }
+    }
+
+private:
+    SettingsSwitch* toggle() const { return static_cast<SettingsSwitch*>(widget()); }
+};
+
+QAccessibleInterface* switchFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String(SettingsSwitch::staticMetaObject.className()) &&
+        object != nullptr && object->isWidgetType()) {
+        return new SwitchAccessible(static_cast<SettingsSwitch*>(object));
+    }
+    return nullptr;
+}
+
 } // namespace
 
 SettingsSwitch::SettingsSwitch(QWidget* parent) : QAbstractButton(parent) {
@@ -24,6 +59,17 @@ SettingsSwitch::SettingsSwitch(QWidget* parent) : QAbstractButton(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    static const bool installed = [] {
+        QAccessible::installFactory(switchFactory);
+        return true;
+    }();
+    (void)installed;
+    connect(this, &QAbstractButton::toggled, this, [this] {
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    });
 }
 
 QSize SettingsSwitch::sizeHint() const {

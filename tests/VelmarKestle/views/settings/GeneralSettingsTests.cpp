@@ -1,6 +1,7 @@
 #include <memory>
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
@@ -181,7 +182,15 @@ TEST(GeneralSettings, SwitchesKeepTheirPreferences) {
     view.show();
 
     EXPECT_FALSE(view.notificationsSwitch()->isChecked());
-    view.notificationsSwitch()->click();
+    // Screen readers hear a named check box, and can toggle it.
+    QAccessibleInterface* accessible =
+        QAccessible::queryAccessibleInterface(view.notificationsSwitch());
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::CheckBox);
+    EXPECT_EQ(accessible->text(QAccessible::Name), "Update notifications");
+    EXPECT_FALSE(accessible->state().checked);
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(accessible->state().checked);
     EXPECT_EQ(defaults->boolean("notifiesUpdates"), true);
 
     EXPECT_FALSE(view.trayIconSwitch()->isChecked()) << "the stored choice, tray or not";
