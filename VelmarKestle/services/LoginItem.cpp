@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include "Logging.hpp"
 
@@ -22,6 +24,27 @@ std::expected<void, QString> LoginItem::setOpenAtLogin(bool on) {
     qCInfo(lcApp, "Open at login %s: status %s", on ? "on" : "off",
            AutostartEntry::statusName(*status));
     return {};
+}
+
+std::optional<std::pair<QString, QStringList>> LoginItem::settingsCommand() {
+    if (!qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(QStringLiteral("KDE"))) {
+        return std::nullopt;
+    }
+    for (const char* program : {"kcmshell6", "kcmshell5"}) {
+        QString path = QStandardPaths::findExecutable(QString::fromLatin1(program));
+        if (!path.isEmpty()) {
+            return std::pair{path, QStringList{QStringLiteral("kcm_autostart")}};
+        }
+    }
+    return std::nullopt;
+}
+
+std::function<void()> LoginItem::settingsOpener() {
+    auto command = settingsCommand();
+    if (!command) {
+        return {};
+    }
+    return [command = *command] { QProcess::startDetached(command.first, command.second); };
 }
 
 } // namespace kestle::app

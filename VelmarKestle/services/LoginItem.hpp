@@ -1,8 +1,12 @@
 #pragma once
 
 #include <expected>
+#include <functional>
+#include <optional>
+#include <utility>
 
 #include <QString>
+#include <QStringList>
 
 #include "platform/AutostartEntry.hpp"
 
@@ -18,6 +22,12 @@ struct LoginItem {
     static Status status() { return entry().status(); }
     // On success logs "Open at login on|off: status …"; the error goes to the caller.
     static std::expected<void, QString> setOpenAtLogin(bool on);
+
+    // The desktop's own page for the programs started at login (program and
+    // arguments), where it has one.
+    static std::optional<std::pair<QString, QStringList>> settingsCommand();
+    // Opens that page; none where there is no page.
+    static std::function<void()> settingsOpener();
 };
 
 } // namespace kestle::app

@@ -118,6 +118,10 @@ void Notifier::notificationsDenied(std::function<void(bool)> done) {
         done(false);
         return;
     }
+    // A refusal means no server answered; one may have started since, so ask again.
+    if (permission_ == Permission::denied) {
+        permission_ = Permission::notDetermined;
+    }
     askPermissionIfNeeded([done = std::move(done)](bool allowed) { done(!allowed); });
 }
 

@@ -46,7 +46,8 @@ public:
     // done(whether notifications may be posted): asks the server once per run. Answers
     // at once when that is known.
     void askPermissionIfNeeded(std::function<void(bool)> done);
-    // done(whether notifications are refused), for the settings.
+    // done(whether notifications are refused), for the settings; a refusal is asked
+    // again, as a server may have started since.
     void notificationsDenied(std::function<void(bool)> done);
     // One alert after the other; done when the last one was handed over or logged.
     void post(std::vector<Alert> alerts, std::function<void()> done = {});

@@ -99,6 +99,13 @@ void SelfUpdater::checkForUpdates() {
     }
 }
 
+void SelfUpdater::setAutomaticChecks(bool on) {
+    if (framework::Updater* updater = controller_ ? controller_->updater() : nullptr) {
+        updater->setAutomaticallyChecksForUpdates(on);
+        qCInfo(lcSelfUpdate, "Daily check %s", on ? "on" : "off");
+    }
+}
+
 void SelfUpdater::relaunchIfIdle() {
     if (!delegate_.relaunch || delegate_.isBusy()) {
         return;

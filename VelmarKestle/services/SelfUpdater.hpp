@@ -59,6 +59,8 @@ public:
 
     void start(bool checksDaily, std::function<bool()> isBusy);
     void checkForUpdates();
+    // The framework's scheduled checks, when it runs; the daily-check switch sets them.
+    void setAutomaticChecks(bool on);
     // The model calls it whenever its queue has become idle.
     void relaunchIfIdle();
 

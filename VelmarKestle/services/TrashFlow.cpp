@@ -8,7 +8,6 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QUndoCommand>
 #include <QUndoStack>
@@ -20,6 +19,7 @@
 #include "model/KestleModel.hpp"
 #include "platform/PlatformWords.hpp"
 #include "platform/Workspace.hpp"
+#include "services/LoginItem.hpp"
 #include "views/components/AppIconView.hpp"
 #include "views/entry/EntryText.hpp"
 
@@ -58,20 +58,6 @@ QWidget* visibleMainWindow() {
         }
     }
     return nullptr;
-}
-
-// The desktop's own page for the programs started at login, where there is one.
-std::optional<std::pair<QString, QStringList>> loginItemsSettings() {
-    if (!qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(QStringLiteral("KDE"))) {
-        return std::nullopt;
-    }
-    for (const char* program : {"kcmshell6", "kcmshell5"}) {
-        QString path = QStandardPaths::findExecutable(QString::fromLatin1(program));
-        if (!path.isEmpty()) {
-            return std::pair{path, QStringList{QStringLiteral("kcm_autostart")}};
-        }
-    }
-    return std::nullopt;
 }
 
 // Undo of a move: asks the flow to put the app back, after the stack has finished with
@@ -186,7 +172,7 @@ void TrashFlow::start(const AppEntry& given, KestleModel& model) {
     QPointer<KestleModel> guard(&model);
     if (entry->app.manualRemoval) {
         qCInfo(lcTrash, "%s: steps by hand shown", entry->id().c_str());
-        const auto settings = loginItemsSettings();
+        const auto settings = LoginItem::settingsCommand();
         Alert steps{QMessageBox::Information,
                     tr("Move %1 to the Trash Yourself").arg(name),
                     PlatformWords::text(PlatformWord::manualRemovalSteps).arg(name),

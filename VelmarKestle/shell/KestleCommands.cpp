@@ -62,9 +62,16 @@ void KestleCommands::install(QMenuBar& bar) {
     QMenu* app = bar.addMenu(QStringLiteral("VelmarKestle"));
     add(app, "About VelmarKestle", tr("About VelmarKestle"), {}, actions_.about);
     app->addSeparator();
+    if (actions_.openSettings) {
+        add(app, "Settings…", tr("Settings…"), QKeySequence(Qt::CTRL | Qt::Key_Comma),
+            actions_.openSettings)
+            ->setMenuRole(QAction::PreferencesRole);
+    }
     if (updater_ != nullptr && updater_->isConfigured()) {
         add(app, "Check for VelmarKestle Updates…", tr("Check for VelmarKestle Updates…"), {},
             [this] { updater_->checkForUpdates(); });
+    }
+    if (actions_.openSettings || (updater_ != nullptr && updater_->isConfigured())) {
         app->addSeparator();
     }
     add(app, "Buy Me a Coffee", tr("Buy Me a Coffee"), {}, actions_.openTipPage);

@@ -28,6 +28,7 @@ public:
         std::function<void()> openTipPage;
         std::function<void(const QString& italianPath, const QString& englishPath)> openSitePage;
         std::function<void()> reportProblem;
+        std::function<void()> openSettings; // none leaves the item out
     };
 
     // updater: none or an unconfigured one leaves its item out; undo: the window's own

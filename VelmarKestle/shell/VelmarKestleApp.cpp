@@ -17,8 +17,10 @@
 #include "platform/Workspace.hpp"
 #include "services/AppFlags.hpp"
 #include "services/AppInfo.hpp"
+#include "services/DailyCheck.hpp"
 #include "services/LauncherItem.hpp"
 #include "services/LiveActions.hpp"
+#include "services/Notifier.hpp"
 #include "services/SelfUpdater.hpp"
 #include "services/TrashFlow.hpp"
 #include "services/WindowOpener.hpp"
@@ -26,11 +28,20 @@
 #include "shell/KestleCommands.hpp"
 #include "views/menubar/MenuBarContent.hpp"
 #include "views/menubar/TrayIcon.hpp"
+#include "views/settings/SettingsView.hpp"
 #include "views/terms/TermsView.hpp"
 #include "views/terms/TipPromptView.hpp"
 #include "views/window/MainWindow.hpp"
 
 namespace kestle::app {
+
+namespace {
+
+QString translationsFolder(const Configuration& config) {
+    return QString::fromStdString((config.bundle / "Contents/Resources/translations").string());
+}
+
+} // namespace
 
 VelmarKestleApp::VelmarKestleApp(Configuration config, KestleModel& model, AppLanguage language,
                                  QObject* parent)
@@ -50,15 +61,19 @@ VelmarKestleApp::~VelmarKestleApp() {
     WindowOpener::shared().setOpenWindow({});
     TrashFlow::shared().setUndoStack({});
     delete main_.data();
+    delete settings_.data();
 }
 
 void VelmarKestleApp::launch() {
     delegate_->willFinishLaunching();
+    launchLanguage_ =
+        AppLanguages::resolved(AppLanguages::available(translationsFolder(config_)), language_);
     MenuBarContent::Actions menu;
     menu.openWindow = [this](const QString& identifier, bool activate) {
         openWindow(identifier, activate);
     };
     menu.quit = [this](bool userQuit) { quit(userQuit); };
+    menu.openSettings = [this] { openWindow(QString::fromLatin1(SettingsView::identifier), true); };
     menu_ = new MenuBarContent(model_, &SelfUpdater::shared(), menu, this);
     tray_ = new TrayIcon(*menu_, model_.defaults(), config_.bundle, this);
     // With the icon the application lives on without windows; without one (no tray on
@@ -87,6 +102,10 @@ MainWindow* VelmarKestleApp::mainWindow() const {
     return main_;
 }
 
+SettingsView* VelmarKestleApp::settingsWindow() const {
+    return settings_;
+}
+
 bool VelmarKestleApp::isVisible(const QString& prefix) const {
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window->isVisible() && window->objectName().startsWith(prefix)) {
@@ -98,7 +117,11 @@ bool VelmarKestleApp::isVisible(const QString& prefix) const {
 
 MainWindow* VelmarKestleApp::ensureMain() {
     if (main_ == nullptr) {
-        main_ = new MainWindow(model_, actions_);
+        MainWindow::Options options;
+        options.openSettings = [this] {
+            openWindow(QString::fromLatin1(SettingsView::identifier), true);
+        };
+        main_ = new MainWindow(model_, actions_, options);
         main_->setAttribute(Qt::WA_DeleteOnClose, false);
         main_->resize(mainWidth, mainHeight);
         KestleCommands::Actions commands;
@@ -109,6 +132,9 @@ MainWindow* VelmarKestleApp::ensureMain() {
             openSitePage(italian, english);
         };
         commands.reportProblem = [this] { actions_.reportProblem(std::nullopt, model_); };
+        commands.openSettings = [this] {
+            openWindow(QString::fromLatin1(SettingsView::identifier), true);
+        };
         SelfUpdater* updater =
             SelfUpdater::shared().isConfigured() ? &SelfUpdater::shared() : nullptr;
         commands_ = new KestleCommands(model_, updater, main_->undoAction(), commands, main_);
@@ -131,9 +157,28 @@ TermsView* VelmarKestleApp::ensureTerms() {
     return terms_.get();
 }
 
+SettingsView* VelmarKestleApp::ensureSettings() {
+    if (settings_ == nullptr) {
+        GeneralSettings::Services services;
+        services.defaults = model_.defaults();
+        services.available = AppLanguages::available(translationsFolder(config_));
+        services.launchLanguage = launchLanguage_;
+        services.tray = tray_;
+        services.notifier = &Notifier::shared();
+        services.openTipPage = [this] { openTipPage(); };
+        services.versionText = appVersionText(config_);
+        settings_ = new SettingsView(model_, std::move(services), DailyCheck::shared(),
+                                     &SelfUpdater::shared());
+        settings_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    return settings_;
+}
+
 void VelmarKestleApp::openWindow(const QString& identifier, bool activate) {
     QWidget* window = nullptr;
-    if (identifier == QLatin1String(MainWindow::identifier) && model_.termsAccepted()) {
+    if (identifier == QLatin1String(SettingsView::identifier)) {
+        window = ensureSettings();
+    } else if (identifier == QLatin1String(MainWindow::identifier) && model_.termsAccepted()) {
         if (AppFlags::closesWindowAtLogin) {
             // A login launch stays quiet: the window the desktop restores closes at once.
             AppFlags::closesWindowAtLogin = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include <QObject>
 #include <QPointer>
@@ -19,6 +20,7 @@ class KestleModel;
 class MainWindow;
 class MenuBarContent;
 class TrayIcon;
+class SettingsView;
 class TermsView;
 class TipPromptView;
 
@@ -61,6 +63,7 @@ public:
     bool isVisible(const QString& prefix) const;
     MainWindow* mainWindow() const;
     TermsView* termsWindow() const { return terms_.get(); }
+    SettingsView* settingsWindow() const;
     AppDelegate& delegate() const { return *delegate_; }
     KestleCommands* commands() const { return commands_; }
     TrayIcon* trayIcon() const { return tray_; }
@@ -74,6 +77,7 @@ public:
 private:
     MainWindow* ensureMain();
     TermsView* ensureTerms();
+    SettingsView* ensureSettings();
 
     Configuration config_;
     KestleModel& model_;
@@ -82,6 +86,9 @@ private:
     AppDelegate* delegate_;
     QPointer<MainWindow> main_;
     std::unique_ptr<TermsView> terms_;
+    // Made anew at each opening, so it shows the login item and language as they are.
+    QPointer<SettingsView> settings_;
+    std::optional<QString> launchLanguage_; // the translation this run shows
     KestleCommands* commands_ = nullptr;
     MenuBarContent* menu_ = nullptr;
     TrayIcon* tray_ = nullptr;

@@ -183,6 +183,19 @@ void paintListBullet(QPainter& painter, QPointF c, qreal size, const QPen& pen) 
     }
 }
 
+void paintArrowDownCircle(QPainter& painter, QPointF c, qreal size, const QPen& pen) {
+    qreal radius = size / 2 - pen.widthF() / 2;
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(c, radius, radius);
+    painter.drawLine(c + QPointF(0, -size * 0.22), c + QPointF(0, size * 0.2));
+    QPainterPath head;
+    head.moveTo(c + QPointF(-size * 0.17, size * 0.04));
+    head.lineTo(c + QPointF(0, size * 0.21));
+    head.lineTo(c + QPointF(size * 0.17, size * 0.04));
+    painter.drawPath(head);
+}
+
 using Painter = void (*)(QPainter&, QPointF, qreal, const QPen&);
 
 struct Symbol {
@@ -200,6 +213,7 @@ constexpr Symbol kSymbols[] = {
     {u"chevron.left", paintChevronLeft},
     {u"arrow.clockwise", paintArrowClockwise},
     {u"gearshape", paintGear},
+    {u"arrow.down.circle", paintArrowDownCircle},
     {u"square.grid.2x2", paintGrid},
     {u"list.bullet", paintListBullet},
 };

@@ -12,8 +12,8 @@ namespace kestle::app {
 
 // The few platform symbols the views use ("xmark", "info.circle", "checkmark",
 // "exclamationmark.triangle" and its filled form, "arrow.up.right", "chevron.left",
-// "arrow.clockwise", "gearshape", "square.grid.2x2", "list.bullet"), drawn as strokes
-// so they follow any colour and size; Linux has no symbol font to take them from.
+// "arrow.clockwise", "gearshape", "arrow.down.circle", "square.grid.2x2", "list.bullet"), drawn as
+// strokes so they follow any colour and size; Linux has no symbol font to take them from.
 class SystemSymbol {
 public:
     static bool has(QStringView name);

@@ -9,6 +9,7 @@
 #include "model/KestleModel.hpp"
 #include "platform/PlatformWords.hpp"
 #include "views/components/BusyIndicator.hpp"
+#include "views/components/CheckTimeRefresh.hpp"
 #include "views/components/Hairline.hpp"
 #include "views/components/SymbolView.hpp"
 #include "views/components/ToneLabel.hpp"
@@ -46,7 +47,8 @@ StatusFooter::StatusFooter(KestleModel& model, AppActions actions, QWidget* pare
           new PlainButton(tr("Try Again"), KestleStyle::font(kFontSize, QFont::Medium), this)),
       report_(new PlainButton(tr("Report a Problem…"), KestleStyle::font(kFontSize, QFont::Medium),
                               this)),
-      platform_(new ToneLabel(ToneLabel::Tone::secondary, this)) {
+      platform_(new ToneLabel(ToneLabel::Tone::secondary, this)),
+      ageing_(new CheckTimeRefresh(model.setup().now, this)) {
     setMinimumHeight(kHeight);
     platform_->setText(
         PlatformWords::text(PlatformWord::installsFor).arg(PlatformWords::processor()));
@@ -77,6 +79,7 @@ StatusFooter::StatusFooter(KestleModel& model, AppActions actions, QWidget* pare
                         &KestleModel::lastCheckChanged}) {
         connect(&model_, signal, this, &StatusFooter::refresh);
     }
+    connect(ageing_, &CheckTimeRefresh::changed, this, &StatusFooter::refresh);
     refresh();
 }
 
@@ -161,6 +164,7 @@ void StatusFooter::refresh() {
     symbol_->setVisible(status_ == Status::problem);
     tryAgain_->setVisible(status_ == Status::problem);
     text_->setVisible(status_ != Status::none);
+    ageing_->watch(status_ == Status::checked ? model_.lastCheck() : std::nullopt);
 }
 
 void StatusFooter::paintEvent(QPaintEvent*) {

@@ -15,6 +15,7 @@ class QAbstractButton;
 namespace kestle::app {
 
 class BusyIndicator;
+class CheckTimeRefresh;
 class KestleModel;
 class SymbolView;
 class ToneLabel;
@@ -35,6 +36,7 @@ public:
     QString statusText() const;
     QAbstractButton* tryAgainButton() const { return tryAgain_; }
     QAbstractButton* reportButton() const { return report_; }
+    CheckTimeRefresh* checkTimeRefresh() const { return ageing_; }
 
     // The last check's trouble, if any: the catalog's first, else the feeds'.
     static std::optional<QString> problemText(const KestleModel& model);
@@ -58,6 +60,7 @@ private:
     QAbstractButton* tryAgain_;
     QAbstractButton* report_;
     ToneLabel* platform_;
+    CheckTimeRefresh* ageing_;
 };
 
 } // namespace kestle::app

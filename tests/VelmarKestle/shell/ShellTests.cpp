@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QToolButton>
 #include <QUndoStack>
 
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@
 #include "shell/AppDelegate.hpp"
 #include "shell/KestleCommands.hpp"
 #include "shell/VelmarKestleApp.hpp"
+#include "views/settings/SettingsView.hpp"
 #include "views/terms/TermsView.hpp"
 #include "views/window/MainWindow.hpp"
 
@@ -191,6 +193,42 @@ TEST(VelmarKestleApp, TheMainWindowWaitsForTheTermsAndALoginLaunchStaysQuiet) {
     EXPECT_EQ(shell.mainWindow()->size(), QSize(1130, 820));
     EXPECT_EQ(shell.mainWindow()->windowTitle(), "VelmarKestle");
     EXPECT_FALSE(shell.mainWindow()->menuBar()->actions().isEmpty());
+    shell.mainWindow()->hide();
+}
+
+// The settings come from the application menu (Ctrl+,) and the toolbar as one window,
+// which is made anew after it was closed.
+TEST(VelmarKestleApp, SettingsOpenAsOneWindowFromTheMenuAndTheToolbar) {
+    ViewTestModel fixture;
+    VelmarKestleApp shell({}, *fixture.model, kestle::app::AppLanguage::system);
+    shell.openWindow("main", false);
+    ASSERT_NE(shell.mainWindow(), nullptr);
+    QAction* settings = findIn(*shell.mainWindow()->menuBar(), "Settings…");
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(settings->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    EXPECT_EQ(shell.settingsWindow(), nullptr) << "made only when asked for";
+
+    settings->trigger();
+    QPointer<kestle::app::SettingsView> first = shell.settingsWindow();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(first->objectName(), "settings");
+    QToolButton* button = nullptr;
+    for (QToolButton* tool : shell.mainWindow()->findChildren<QToolButton*>()) {
+        if (tool->text() == "Settings") {
+            button = tool;
+        }
+    }
+    ASSERT_NE(button, nullptr);
+    button->click();
+    EXPECT_EQ(shell.settingsWindow(), first) << "one instance";
+
+    first->close();
+    ASSERT_TRUE(runUntil([&] { return first.isNull(); }));
+    settings->trigger();
+    ASSERT_NE(shell.settingsWindow(), nullptr);
+    EXPECT_TRUE(shell.settingsWindow()->isVisible());
+    shell.settingsWindow()->close();
     shell.mainWindow()->hide();
 }
 
