@@ -358,6 +358,78 @@ Main button of an installed, up-to-date app</extracomment>
     </message>
 </context>
 <context>
+    <name>kestle::app::GeneralSettings</name>
+    <message>
+        <source>Language</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VelmarKestle changes language when it relaunches.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Relaunch Now</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Startup</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open at login</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Starts without a window and checks for updates.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This desktop has no tray.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show in the menu bar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Updates and apps a click away, even with the window closed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Couldn’t change the login item: %1</source>
+        <extracomment>Opening at login could not be changed: the system&apos;s description of why</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Notifications</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>“Notify Me” on an app that’s coming soon works whatever this setting.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update notifications</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A notice when there’s a new version.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Application</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VelmarKestle is free. If you’d like to support the project and help us keep it maintained, you can buy us a coffee.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>kestle::app::KestleCommands</name>
     <message>
         <source>About VelmarKestle</source>
@@ -429,6 +501,10 @@ Main button of an installed, up-to-date app</extracomment>
     </message>
     <message>
         <source>Terms of Use</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Settings…</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -822,6 +898,34 @@ Main button of an installed, up-to-date app</extracomment>
     </message>
     <message>
         <source>Clear</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::SettingsSections</name>
+    <message>
+        <source>Updates</source>
+        <extracomment>Settings sections</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>General</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>When to look for new versions and how to install them.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>How VelmarKestle starts and where you find it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::SettingsSidebar</name>
+    <message>
+        <source>Sections</source>
+        <extracomment>Accessible name of the settings&apos; list of sections</extracomment>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1323,6 +1427,49 @@ Main button of an installed, up-to-date app</extracomment>
     <message>
         <source>Checking velmar’s signature…</source>
         <extracomment>The download&apos;s signature by the maker is being checked</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::UpdateSettings</name>
+    <message>
+        <source>velmar Apps</source>
+        <extracomment>Header of the settings about the maker&apos;s apps</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Check every day</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reads the list of versions on velmar’s site. You install each update yourself, with a click.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Check Now</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Last check</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Applications</source>
+        <extracomment>The folder apps are installed into</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Where apps go</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VelmarKestle %1</source>
+        <extracomment>The application&apos;s own name and version, beside its update check</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Never</source>
+        <extracomment>The last check of the apps has not happened yet</extracomment>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -358,6 +358,78 @@ Main button of an installed, up-to-date app</extracomment>
     </message>
 </context>
 <context>
+    <name>kestle::app::GeneralSettings</name>
+    <message>
+        <source>Language</source>
+        <translation>Lingua</translation>
+    </message>
+    <message>
+        <source>VelmarKestle changes language when it relaunches.</source>
+        <translation>VelmarKestle cambia lingua quando si riavvia.</translation>
+    </message>
+    <message>
+        <source>Relaunch Now</source>
+        <translation>Riavvia ora</translation>
+    </message>
+    <message>
+        <source>Startup</source>
+        <translation>Avvio</translation>
+    </message>
+    <message>
+        <source>Open at login</source>
+        <translation>Apri al login</translation>
+    </message>
+    <message>
+        <source>Starts without a window and checks for updates.</source>
+        <translation>Si avvia senza finestra e controlla gli aggiornamenti.</translation>
+    </message>
+    <message>
+        <source>This desktop has no tray.</source>
+        <translation>Questo desktop non ha un’area di notifica.</translation>
+    </message>
+    <message>
+        <source>Show in the menu bar</source>
+        <translation>Mostra nella barra dei menu</translation>
+    </message>
+    <message>
+        <source>Updates and apps a click away, even with the window closed.</source>
+        <translation>Aggiornamenti e app a portata di clic, anche con la finestra chiusa.</translation>
+    </message>
+    <message>
+        <source>Couldn’t change the login item: %1</source>
+        <extracomment>Opening at login could not be changed: the system&apos;s description of why</extracomment>
+        <translation>Impossibile modificare l’elemento di login: %1</translation>
+    </message>
+    <message>
+        <source>Notifications</source>
+        <translation>Notifiche</translation>
+    </message>
+    <message>
+        <source>“Notify Me” on an app that’s coming soon works whatever this setting.</source>
+        <translation>“Avvisami” su un’app in arrivo funziona qualunque sia questa impostazione.</translation>
+    </message>
+    <message>
+        <source>Update notifications</source>
+        <translation>Notifiche di aggiornamento</translation>
+    </message>
+    <message>
+        <source>A notice when there’s a new version.</source>
+        <translation>Un avviso quando c’è una nuova versione.</translation>
+    </message>
+    <message>
+        <source>Application</source>
+        <translation>Applicazione</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Versione</translation>
+    </message>
+    <message>
+        <source>VelmarKestle is free. If you’d like to support the project and help us keep it maintained, you can buy us a coffee.</source>
+        <translation>VelmarKestle è gratuita. Se vuoi sostenere il progetto e aiutarci a mantenerla, puoi offrirci un caffè.</translation>
+    </message>
+</context>
+<context>
     <name>kestle::app::KestleCommands</name>
     <message>
         <source>About VelmarKestle</source>
@@ -430,6 +502,10 @@ Main button of an installed, up-to-date app</extracomment>
     <message>
         <source>Terms of Use</source>
         <translation>Condizioni d’uso</translation>
+    </message>
+    <message>
+        <source>Settings…</source>
+        <translation>Impostazioni…</translation>
     </message>
 </context>
 <context>
@@ -823,6 +899,34 @@ Main button of an installed, up-to-date app</extracomment>
     <message>
         <source>Clear</source>
         <translation>Cancella</translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::SettingsSections</name>
+    <message>
+        <source>Updates</source>
+        <extracomment>Settings sections</extracomment>
+        <translation>Aggiornamenti</translation>
+    </message>
+    <message>
+        <source>General</source>
+        <translation>Generali</translation>
+    </message>
+    <message>
+        <source>When to look for new versions and how to install them.</source>
+        <translation>Quando cercare nuove versioni e come installarle.</translation>
+    </message>
+    <message>
+        <source>How VelmarKestle starts and where you find it.</source>
+        <translation>Come si avvia VelmarKestle e dove la trovi.</translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::SettingsSidebar</name>
+    <message>
+        <source>Sections</source>
+        <extracomment>Accessible name of the settings&apos; list of sections</extracomment>
+        <translation>Sezioni</translation>
     </message>
 </context>
 <context>
@@ -1324,6 +1428,49 @@ Main button of an installed, up-to-date app</extracomment>
         <source>Checking velmar’s signature…</source>
         <extracomment>The download&apos;s signature by the maker is being checked</extracomment>
         <translation>Verifica della firma di velmar…</translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::UpdateSettings</name>
+    <message>
+        <source>velmar Apps</source>
+        <extracomment>Header of the settings about the maker&apos;s apps</extracomment>
+        <translation>App di velmar</translation>
+    </message>
+    <message>
+        <source>Check every day</source>
+        <translation>Controlla ogni giorno</translation>
+    </message>
+    <message>
+        <source>Reads the list of versions on velmar’s site. You install each update yourself, with a click.</source>
+        <translation>Legge l’elenco delle versioni sul sito di velmar. Installi tu ogni aggiornamento, con un clic.</translation>
+    </message>
+    <message>
+        <source>Check Now</source>
+        <translation>Controlla ora</translation>
+    </message>
+    <message>
+        <source>Last check</source>
+        <translation>Ultimo controllo</translation>
+    </message>
+    <message>
+        <source>Applications</source>
+        <extracomment>The folder apps are installed into</extracomment>
+        <translation>Applicazioni</translation>
+    </message>
+    <message>
+        <source>Where apps go</source>
+        <translation>Dove vanno le app</translation>
+    </message>
+    <message>
+        <source>VelmarKestle %1</source>
+        <extracomment>The application&apos;s own name and version, beside its update check</extracomment>
+        <translation>VelmarKestle %1</translation>
+    </message>
+    <message>
+        <source>Never</source>
+        <extracomment>The last check of the apps has not happened yet</extracomment>
+        <translation>Mai</translation>
     </message>
 </context>
 <context>
