@@ -189,8 +189,8 @@ void checkTour(ActiveWindow& w, bool listPage) {
         const QImage before = pixels(*drawn(control));
         control->setFocus(Qt::TabFocusReason);
         const QImage focused = pixels(*drawn(control));
-        EXPECT_NE(before, focused) << "no visible focus: " << control->metaObject()->className()
-                                   << " " << control->accessibleName().toStdString();
+        EXPECT_TRUE(before != focused) << "no visible focus: " << control->metaObject()->className()
+                                       << " " << control->accessibleName().toStdString();
     }
 }
 
@@ -204,6 +204,8 @@ TEST(KeyboardFocus, TabReachesEveryControlOfTheGridInReadingOrder) {
 TEST(KeyboardFocus, TabReachesEveryControlOfTheTable) {
     ActiveWindow w;
     w.fixture.model->setLayout(ListLayout::table);
+    // A running job, so its row's cancel button is on the way too.
+    w.fixture.model->queue().update(*w.fixture.model->entry("notes"));
     checkTour(w, true);
 }
 
