@@ -68,6 +68,11 @@ void drawMonospaced(QPainter& painter, QPointF baseline, const QString& text) {
     }
 }
 
+// A filter's place among the tabs.
+size_t indexOf(AppFilter filter) {
+    return static_cast<size_t>(std::ranges::find(allAppFilters, filter) - allAppFilters.begin());
+}
+
 class TabButton : public QAbstractButton {
 public:
     TabButton(const FilterTabs& tabs, AppFilter filter, QWidget* parent)
@@ -121,17 +126,17 @@ protected:
         } else if (event->key() == Qt::Key_Right) {
             step = 1;
         }
-        if (step == 0 || event->modifiers() != Qt::NoModifier) {
+        if (step == 0 || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
             QAbstractButton::keyPressEvent(event);
             return;
         }
         if (layoutDirection() == Qt::RightToLeft) {
             step = -step;
         }
-        const auto at = std::ranges::find(allAppFilters, filter_) - allAppFilters.begin();
-        const auto to = at + step;
-        if (to >= 0 && to < static_cast<decltype(to)>(allAppFilters.size())) {
-            if (auto* tab = tabs_.button(allAppFilters[static_cast<size_t>(to)])) {
+        const size_t at = indexOf(filter_);
+        const bool inside = step < 0 ? at > 0 : at + 1 < allAppFilters.size();
+        if (inside) {
+            if (auto* tab = tabs_.button(allAppFilters[step < 0 ? at - 1 : at + 1])) {
                 tab->setFocus(Qt::TabFocusReason);
                 tab->click();
             }
@@ -191,9 +196,8 @@ FilterTabs::Tab FilterTabs::tab(AppFilter filter) const {
 }
 
 QAbstractButton* FilterTabs::button(AppFilter filter) const {
-    const auto at = std::ranges::find(allAppFilters, filter) - allAppFilters.begin();
-    return at < static_cast<decltype(at)>(buttons_.size()) ? buttons_[static_cast<size_t>(at)]
-                                                           : nullptr;
+    const size_t at = indexOf(filter);
+    return at < buttons_.size() ? buttons_[at] : nullptr;
 }
 
 QSize FilterTabs::sizeHint() const {
