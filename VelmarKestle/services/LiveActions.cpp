@@ -7,6 +7,7 @@
 #include "model/KestleModel.hpp"
 #include "platform/PlatformWords.hpp"
 #include "platform/Workspace.hpp"
+#include "services/AppOpener.hpp"
 #include "services/Notifier.hpp"
 #include "services/ProblemReport.hpp"
 #include "services/TrashFlow.hpp"
@@ -14,12 +15,7 @@
 namespace kestle::app {
 
 void LiveActions::open(const AppEntry& entry) {
-    if (!entry.installed) {
-        return;
-    }
-    if (auto opened = Workspace::openApplication(entry.installed->url.path()); !opened) {
-        qCWarning(lcActions, "Open %s failed: %s", entry.id().c_str(), qPrintable(opened.error()));
-    }
+    AppOpener::shared().open(entry);
 }
 
 AppActions LiveActions::make(const Configuration& config, std::function<QWidget*()> window,

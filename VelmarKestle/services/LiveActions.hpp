@@ -21,7 +21,8 @@ public:
     // may come and go). notifier: the one "Notify me" asks; none is the shared one.
     static AppActions make(const Configuration& config, std::function<QWidget*()> window = {},
                            Notifier* notifier = nullptr);
-    // Opens the installed app as a process of its own; logs when it cannot.
+    // Opens the installed app as a process of its own, unless a copy already runs or
+    // was just started; logs when it cannot.
     static void open(const AppEntry& entry);
 };
 

@@ -10,6 +10,7 @@
 
 #include "services/IconPicture.hpp"
 #include "services/RemoteIcons.hpp"
+#include "views/components/Decorative.hpp"
 #include "views/style/KestleStyle.hpp"
 #include "views/style/VelmarTheme.hpp"
 
@@ -27,6 +28,8 @@ AppIconView::AppIconView(AppEntry entry, std::optional<Url> catalogIcon, qreal s
                          QWidget* parent)
     : QWidget(parent), entry_(std::move(entry)), catalogIcon_(std::move(catalogIcon)), size_(size) {
     setFixedSize(sizeHint());
+    // The app's name beside it, or the button it sits in, speaks for it.
+    Decorative::mark(*this);
     resolve();
 }
 

@@ -5,6 +5,7 @@
 
 #include <QPainter>
 
+#include "views/components/Decorative.hpp"
 #include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
@@ -24,7 +25,9 @@ void addPolygon(QPainterPath& path, const QRectF& rect, qreal unit,
 
 } // namespace
 
-KestleGlyph::KestleGlyph(QWidget* parent) : QWidget(parent) {}
+KestleGlyph::KestleGlyph(QWidget* parent) : QWidget(parent) {
+    Decorative::mark(*this);
+}
 
 QPainterPath KestleGlyph::path(GlyphPart part, const QRectF& rect) {
     qreal unit = std::min(rect.width(), rect.height()) / 128;

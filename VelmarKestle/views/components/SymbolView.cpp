@@ -4,6 +4,7 @@
 
 #include <QPainter>
 
+#include "views/components/Decorative.hpp"
 #include "views/style/KestleStyle.hpp"
 #include "views/style/SystemSymbol.hpp"
 #include "views/style/VelmarTheme.hpp"
@@ -21,6 +22,7 @@ SymbolView::SymbolView(QString name, qreal size, Tone tone, QWidget* parent)
     : QWidget(parent), name_(std::move(name)), size_(size), tone_(tone) {
     const int side = static_cast<int>(std::ceil(size_)) + kMargin;
     setFixedSize(side, side);
+    Decorative::mark(*this);
 }
 
 void SymbolView::setSymbol(QString name, Tone tone) {

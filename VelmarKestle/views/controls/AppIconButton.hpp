@@ -24,6 +24,8 @@ protected:
 
 private:
     AppIconView* icon_;
+    // Above the icon, which would cover a ring the button painted itself.
+    QWidget* ring_;
 };
 
 } // namespace kestle::app

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QPainter>
 
+#include "views/controls/ReturnPress.hpp"
 #include "views/style/KestleStyle.hpp"
 #include "views/style/SystemSymbol.hpp"
 #include "views/style/VelmarTheme.hpp"
@@ -22,6 +23,9 @@ CapsuleButton::CapsuleButton(const QString& text, QWidget* parent) : QAbstractBu
     setText(text);
     setFont(KestleStyle::font(kFontSize, QFont::Medium));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // Reached with Tab; a click does not leave a ring behind.
+    setFocusPolicy(Qt::TabFocus);
+    ReturnPress::install(*this);
 }
 
 void CapsuleButton::setSymbol(const QString& name, qreal size) {
@@ -63,6 +67,7 @@ void CapsuleButton::paintEvent(QPaintEvent*) {
     painter.setFont(font());
     painter.setPen(label);
     KestleStyle::drawLine(painter, textRect, text(), alignment);
+    KestleStyle::paintFocusRing(painter, *this, rect(), height() / 2.0);
 }
 
 bool CapsuleButton::hitButton(const QPoint& pos) const {

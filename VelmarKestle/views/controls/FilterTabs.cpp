@@ -5,11 +5,13 @@
 #include <QAbstractButton>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QPainter>
 #include <QtMath>
 
 #include "model/KestleModel.hpp"
+#include "views/controls/ReturnPress.hpp"
 #include "views/style/KestleStyle.hpp"
 #include "views/style/VelmarTheme.hpp"
 
@@ -66,13 +68,19 @@ void drawMonospaced(QPainter& painter, QPointF baseline, const QString& text) {
     }
 }
 
+// A filter's place among the tabs.
+size_t indexOf(AppFilter filter) {
+    return static_cast<size_t>(std::ranges::find(allAppFilters, filter) - allAppFilters.begin());
+}
+
 class TabButton : public QAbstractButton {
 public:
     TabButton(const FilterTabs& tabs, AppFilter filter, QWidget* parent)
         : QAbstractButton(parent), tabs_(tabs), filter_(filter) {
         setCheckable(true);
-        setFocusPolicy(Qt::NoFocus);
+        setFocusPolicy(Qt::TabFocus);
         setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        ReturnPress::install(*this);
     }
 
     QSize sizeHint() const override {
@@ -107,6 +115,33 @@ protected:
         painter.setPen(tab.highlighted ? VelmarTheme::color(VelmarTheme::Color::update, palette())
                                        : KestleStyle::secondaryText(palette()));
         drawMonospaced(painter, QPointF(x + titleWidth + kLabelSpacing, baseline), tab.count);
+        KestleStyle::paintFocusRing(painter, *this, rect(), kTabRadius);
+    }
+
+    // The arrows go to the neighbouring tab and choose it, as in a tab bar.
+    void keyPressEvent(QKeyEvent* event) override {
+        int step = 0;
+        if (event->key() == Qt::Key_Left) {
+            step = -1;
+        } else if (event->key() == Qt::Key_Right) {
+            step = 1;
+        }
+        if (step == 0 || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+            QAbstractButton::keyPressEvent(event);
+            return;
+        }
+        if (layoutDirection() == Qt::RightToLeft) {
+            step = -step;
+        }
+        const size_t at = indexOf(filter_);
+        const bool inside = step < 0 ? at > 0 : at + 1 < allAppFilters.size();
+        if (inside) {
+            if (auto* tab = tabs_.button(allAppFilters[step < 0 ? at - 1 : at + 1])) {
+                tab->setFocus(Qt::TabFocusReason);
+                tab->click();
+            }
+        }
+        event->accept();
     }
 
 private:
@@ -158,6 +193,11 @@ FilterTabs::Tab FilterTabs::tab(AppFilter filter) const {
     int count = model_.count(filter);
     return {title(filter), QLocale().toString(count), model_.filter() == filter,
             filter == AppFilter::updates && count >= 1};
+}
+
+QAbstractButton* FilterTabs::button(AppFilter filter) const {
+    const size_t at = indexOf(filter);
+    return at < buttons_.size() ? buttons_[at] : nullptr;
 }
 
 QSize FilterTabs::sizeHint() const {

@@ -30,6 +30,8 @@ public:
     explicit FilterTabs(KestleModel& model, QWidget* parent = nullptr);
 
     Tab tab(AppFilter filter) const;
+    // The tab's button, which takes the clicks and the keyboard focus.
+    QAbstractButton* button(AppFilter filter) const;
     // The translated title of a filter's tab.
     static QString title(AppFilter filter);
 

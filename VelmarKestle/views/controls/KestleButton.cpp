@@ -105,6 +105,9 @@ void KestleButton::paintEvent(QPaintEvent*) {
         label = KestleStyle::primaryText(pal);
     }
 
+    // On the accent fill the ring takes the colour of the label instead.
+    KestleStyle::paintFocusRing(painter, *this, bounds, kRadius, prominent_ ? label : QColor());
+
     painter.setFont(font());
     painter.setPen(label);
     QRectF textRect = bounds.adjusted(kPadding, 0, -kPadding, 0);

@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "model/KestleModel.hpp"
+#include "views/controls/ReturnPress.hpp"
 #include "views/style/KestleStyle.hpp"
 #include "views/style/SystemSymbol.hpp"
 #include "views/style/VelmarTheme.hpp"
@@ -26,6 +27,7 @@ public:
         setCheckable(true);
         setFixedSize(kSegmentWidth, kHeight - 2 * kPadding);
         setFocusPolicy(Qt::TabFocus);
+        ReturnPress::install(*this);
     }
 
 protected:
@@ -41,12 +43,7 @@ protected:
                                          : KestleStyle::secondaryText(palette());
         SystemSymbol::paint(painter, QRectF(rect()).center(), kSymbolSize, symbol_, color,
                             isChecked() ? QFont::DemiBold : QFont::Normal);
-        if (hasFocus()) {
-            painter.setPen(QPen(VelmarTheme::color(VelmarTheme::Color::accent, palette()), 1.5));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawPath(KestleStyle::roundedRect(QRectF(rect()).adjusted(1, 1, -1, -1),
-                                                      kRadius - kPadding));
-        }
+        KestleStyle::paintFocusRing(painter, *this, rect(), kRadius - kPadding);
     }
 
 private:

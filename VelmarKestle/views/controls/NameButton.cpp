@@ -13,6 +13,7 @@ namespace {
 // Large names are set a little tighter, as display type is.
 constexpr qreal kTightAbove = 16;
 constexpr qreal kTracking = -0.2;
+constexpr qreal kRingRadius = 4;
 
 } // namespace
 
@@ -56,6 +57,7 @@ void NameButton::paintEvent(QPaintEvent*) {
     }
     painter.setPen(color);
     KestleStyle::drawLine(painter, rect(), name_, Qt::AlignLeading | Qt::AlignVCenter);
+    KestleStyle::paintFocusRing(painter, *this, rect(), kRingRadius);
 }
 
 } // namespace kestle::app

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QtMath>
 
+#include "views/controls/ReturnPress.hpp"
 #include "views/style/KestleStyle.hpp"
 #include "views/style/SystemSymbol.hpp"
 #include "views/style/VelmarTheme.hpp"
@@ -14,6 +15,7 @@ namespace {
 
 constexpr qreal kSymbolSpacing = 4;
 constexpr float kPressedOpacity = 0.7f;
+constexpr qreal kRingRadius = 4;
 
 } // namespace
 
@@ -23,6 +25,9 @@ PlainButton::PlainButton(const QString& text, const QFont& font, QWidget* parent
     setText(text);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // Reached with Tab; a click does not leave a ring behind.
+    setFocusPolicy(Qt::TabFocus);
+    ReturnPress::install(*this);
 }
 
 void PlainButton::setSymbol(const QString& name, qreal size) {
@@ -64,6 +69,7 @@ void PlainButton::paintEvent(QPaintEvent*) {
                                     bounds.center().y()),
                             symbolSize_, symbol_, tint, QFont::Bold);
     }
+    KestleStyle::paintFocusRing(painter, *this, bounds, kRingRadius);
 }
 
 } // namespace kestle::app

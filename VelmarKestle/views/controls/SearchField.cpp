@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QPainterPathStroker>
 
+#include "views/components/Decorative.hpp"
+#include "views/controls/ReturnPress.hpp"
 #include "views/style/KestleStyle.hpp"
 #include "views/style/VelmarTheme.hpp"
 
@@ -24,7 +26,10 @@ constexpr qreal kRadius = 8;
 // lower right, in the secondary colour.
 class Magnifier : public QWidget {
 public:
-    explicit Magnifier(QWidget* parent) : QWidget(parent) { setFixedSize(13, 13); }
+    explicit Magnifier(QWidget* parent) : QWidget(parent) {
+        setFixedSize(13, 13);
+        Decorative::mark(*this);
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -44,7 +49,8 @@ class ClearButton : public QAbstractButton {
 public:
     explicit ClearButton(QWidget* parent) : QAbstractButton(parent) {
         setFixedSize(14, 14);
-        setFocusPolicy(Qt::NoFocus);
+        setFocusPolicy(Qt::TabFocus);
+        ReturnPress::install(*this);
     }
 
 protected:
@@ -66,6 +72,7 @@ protected:
         stroker.setCapStyle(Qt::RoundCap);
         painter.fillPath(circle.subtracted(stroker.createStroke(cross)),
                          KestleStyle::secondaryText(palette()));
+        KestleStyle::paintFocusRing(painter, *this, rect(), width() / 2.0);
     }
 };
 
@@ -131,11 +138,15 @@ void SearchField::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillPath(KestleStyle::roundedRect(rect(), kRadius),
                      VelmarTheme::color(VelmarTheme::Color::controlFill, palette()));
+    // The text field inside has the focus (this widget's proxy); the ring goes round
+    // the whole field.
+    KestleStyle::paintFocusRing(painter, *this, rect(), kRadius);
 }
 
 bool SearchField::eventFilter(QObject* watched, QEvent* event) {
     if (watched == edit_ &&
         (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        update();
         emit focusedChanged(event->type() == QEvent::FocusIn);
     }
     return QWidget::eventFilter(watched, event);

@@ -49,6 +49,7 @@ void SquareButton::paintEvent(QPaintEvent*) {
     }
     SystemSymbol::paint(painter, QRectF(rect()).center(), size_, systemImage_, color,
                         QFont::DemiBold);
+    KestleStyle::paintFocusRing(painter, *this, rect(), kRadius);
 }
 
 } // namespace kestle::app

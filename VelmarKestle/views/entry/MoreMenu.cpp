@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QPainter>
 
+#include "views/controls/ReturnPress.hpp"
 #include "views/style/KestleStyle.hpp"
 #include "views/style/VelmarTheme.hpp"
 
@@ -30,6 +31,8 @@ void paintEllipsis(QPainter& painter, QPointF center, const QColor& color) {
 MoreMenu::MoreMenu(const QString& name, QMenu* items, QWidget* parent)
     : QToolButton(parent), name_(name) {
     setPopupMode(QToolButton::InstantPopup);
+    setFocusPolicy(Qt::TabFocus);
+    ReturnPress::install(*this);
     setFixedSize(kSide, kSide);
     setItems(items);
     retranslate();
@@ -68,6 +71,7 @@ void MoreMenu::paintEvent(QPaintEvent*) {
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(
         KestleStyle::roundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kRadius - 0.5));
+    KestleStyle::paintFocusRing(painter, *this, rect(), kRadius);
 }
 
 void MoreMenu::changeEvent(QEvent* event) {

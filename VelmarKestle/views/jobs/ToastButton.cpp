@@ -42,6 +42,8 @@ void ToastButton::paintEvent(QPaintEvent*) {
     painter.setFont(font());
     painter.setPen(label);
     painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, text());
+    // The toast is the accent colour, so the ring is drawn in the label's.
+    KestleStyle::paintFocusRing(painter, *this, rect(), height() / 2.0, label);
 }
 
 } // namespace kestle::app

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "model/KestleModel.hpp"
+#include "views/components/AccessibleEvents.hpp"
 #include "views/jobs/UpdateToast.hpp"
 #include "views/style/MotionPreference.hpp"
 
@@ -69,6 +70,8 @@ void ToastOverlay::refresh() {
     }
     shown_ = next;
     timer_->stop();
+    // Still on screen (or fading out) with the content it is about to lose.
+    const bool replacing = toast_->isVisible();
     if (!shown_) {
         transition(0);
         return;
@@ -82,8 +85,23 @@ void ToastOverlay::refresh() {
     toast_->show();
     toast_->raise();
     transition(1);
-    QAccessibleEvent announcement(toast_, QAccessible::Alert);
-    QAccessible::updateAccessibility(&announcement);
+    announce(replacing);
+}
+
+void ToastOverlay::announce(bool replacing) {
+    // Qt's desktop bridge on Linux drops Alert events; what it does pass on is the toast
+    // starting to show, which a reader announces for an alert. Showing it made that
+    // event; a toast that takes the place of another never stopped showing, so the
+    // reader is told it went and came back.
+    if (replacing) {
+        QAccessibleEvent hidden(toast_, QAccessible::ObjectHide);
+        AccessibleEvents::send(hidden);
+        QAccessibleEvent shown(toast_, QAccessible::ObjectShow);
+        AccessibleEvents::send(shown);
+    }
+    // Bridges elsewhere announce the alert itself.
+    QAccessibleEvent alert(toast_, QAccessible::Alert);
+    AccessibleEvents::send(alert);
 }
 
 void ToastOverlay::fill(const Shown& shown) {

@@ -52,6 +52,8 @@ protected:
 private:
     void refresh();
     void fill(const Shown& shown);
+    // Tells screen readers a toast has appeared.
+    void announce(bool replacing);
     void transition(double to);
     void apply(double progress);
     void expire();

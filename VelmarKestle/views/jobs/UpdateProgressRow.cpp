@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "model/KestleModel.hpp"
+#include "views/components/Decorative.hpp"
 #include "views/components/KestleProgressBar.hpp"
 #include "views/components/ToneLabel.hpp"
 #include "views/controls/KestleButton.hpp"
@@ -41,6 +42,9 @@ UpdateProgressRow::UpdateProgressRow(KestleModel& model, AppEntry entry, bool co
     // figures at the end stay readable.
     label_->setElideMode(Qt::ElideMiddle);
     label_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    // Screen readers meet the line and the bar as one progress indicator named by the
+    // line, so the line is not read a second time.
+    Decorative::mark(*label_);
     column->addWidget(label_);
     column->addWidget(bar_);
 
@@ -93,7 +97,7 @@ void UpdateProgressRow::refresh() {
     QString text = state ? UpdateProgressRow::text(entry_, *state, kind, compact_) : QString();
     label_->setText(text);
     label_->setToolTip(text);
-    stack_->setAccessibleName(text);
+    bar_->setAccessibleName(text);
     bar_->setFraction(state ? barFraction(*state) : 0.0);
 
     bool waiting = state && state->kind == UpdateState::Kind::active &&

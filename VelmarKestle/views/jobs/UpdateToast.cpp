@@ -1,10 +1,13 @@
 #include "views/jobs/UpdateToast.hpp"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 
+#include "views/components/Decorative.hpp"
 #include "views/jobs/ToastButton.hpp"
 #include "views/style/KestleStyle.hpp"
 #include "views/style/SoftShadow.hpp"
@@ -25,6 +28,15 @@ constexpr int kShadowSpread = 15;
 constexpr int kShadowOffset = 10;
 constexpr double kShadowOpacity = 0.3;
 
+// An alert to screen readers, named by its text; the label inside is not read again.
+QAccessibleInterface* toastFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String(UpdateToast::staticMetaObject.className()) &&
+        object != nullptr && object->isWidgetType()) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::AlertMessage);
+    }
+    return nullptr;
+}
+
 class Pill : public QWidget {
 public:
     using QWidget::QWidget;
@@ -43,6 +55,12 @@ protected:
 UpdateToast::UpdateToast(QWidget* parent)
     : QWidget(parent), pill_(new Pill(this)), row_(new QHBoxLayout(pill_)),
       label_(new QLabel(pill_)) {
+    static const bool installed = [] {
+        QAccessible::installFactory(toastFactory);
+        return true;
+    }();
+    (void)installed;
+    Decorative::mark(*label_);
     auto* outer = new QHBoxLayout(this);
     outer->setContentsMargins(shadowMargins());
     outer->addWidget(pill_);

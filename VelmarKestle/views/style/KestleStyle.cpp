@@ -73,4 +73,24 @@ QColor KestleStyle::brightened(const QColor& color, qreal amount) {
     return QColor::fromRgbF(add(rgb.redF()), add(rgb.greenF()), add(rgb.blueF()), rgb.alphaF());
 }
 
+void KestleStyle::paintFocusRing(QPainter& painter, const QWidget& widget, const QRectF& rect,
+                                 qreal radius, const QColor& color) {
+    if (!widget.hasFocus()) {
+        return;
+    }
+    painter.save();
+    // A pressed or disabled look must not fade the ring away.
+    painter.setOpacity(1);
+    painter.setClipping(false);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor ring =
+        color.isValid() ? color : VelmarTheme::color(VelmarTheme::Color::accent, widget.palette());
+    painter.setPen(QPen(ring, focusRingWidth));
+    painter.setBrush(Qt::NoBrush);
+    const qreal inset = focusRingWidth / 2;
+    painter.drawPath(roundedRect(rect.adjusted(inset, inset, -inset, -inset),
+                                 std::max<qreal>(0, radius - inset)));
+    painter.restore();
+}
+
 } // namespace kestle::app

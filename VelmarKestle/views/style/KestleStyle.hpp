@@ -41,6 +41,13 @@ public:
 
     // Adds amount to each colour channel, as a brightness adjustment does.
     static QColor brightened(const QColor& color, qreal amount);
+
+    // The keyboard focus ring of every custom control, painted last over its content: a
+    // line just inside rect that follows its corners, in the accent colour unless the
+    // control sits on the accent itself and passes another. Nothing without focus.
+    static void paintFocusRing(QPainter& painter, const QWidget& widget, const QRectF& rect,
+                               qreal radius, const QColor& color = {});
+    static constexpr qreal focusRingWidth = 2;
 };
 
 } // namespace kestle::app

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QStackedWidget>
 #include <QToolBar>
@@ -13,6 +14,7 @@
 #include "model/KestleModel.hpp"
 #include "views/components/KestleLockup.hpp"
 #include "views/controls/LayoutPicker.hpp"
+#include "views/controls/ReturnPress.hpp"
 #include "views/detail/AppDetail.hpp"
 #include "views/jobs/ToastOverlay.hpp"
 #include "views/jobs/UpdateToast.hpp"
@@ -24,6 +26,7 @@
 #include "views/style/SystemSymbol.hpp"
 #include "views/style/VelmarTheme.hpp"
 #include "views/window/CatalogUnavailable.hpp"
+#include "views/window/ReadingOrder.hpp"
 #include "views/window/StatusFooter.hpp"
 
 namespace kestle::app {
@@ -79,6 +82,9 @@ MainWindow::MainWindow(KestleModel& model, AppActions actions, Options options, 
     scroll_->setWidgetResizable(true);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Not a stop of its own on the way through the controls; the keys that scroll reach
+    // it from whichever control inside has the focus.
+    scroll_->setFocusPolicy(Qt::NoFocus);
 
     pages_->addWidget(scroll_);
     pages_->addWidget(unavailable_);
@@ -115,6 +121,7 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::buildToolbar(const Options& options) {
     auto* toolbar = addToolBar(tr("Toolbar"));
+    toolbar_ = toolbar;
     toolbar->setObjectName(QStringLiteral("toolbar"));
     toolbar->setMovable(false);
     toolbar->setFloatable(false);
@@ -129,6 +136,7 @@ void MainWindow::buildToolbar(const Options& options) {
     check_->setText(tr("Check for Updates"));
     check_->setToolTip(tr("Check for Updates"));
     check_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    ReturnPress::install(*check_);
     connect(check_, &QToolButton::clicked, this, [this] { model_.check(CheckReason::user); });
     toolbar->addWidget(check_);
 
@@ -138,6 +146,7 @@ void MainWindow::buildToolbar(const Options& options) {
         settings->setText(tr("Settings"));
         settings->setToolTip(tr("Settings"));
         settings->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        ReturnPress::install(*settings);
         connect(settings, &QToolButton::clicked, this, options.openSettings);
         toolbar->addWidget(settings);
     }
@@ -152,7 +161,13 @@ void MainWindow::refresh() {
         shownDetail = model_.entry(*model_.detail());
     }
     if (shownDetail) {
+        const bool another = shownDetail_ != shownDetail->id();
+        const bool focusInList = hasFocusIn(listPage_);
+        if (page_ == Page::list) {
+            listScroll_ = scroll_->verticalScrollBar()->value();
+        }
         page_ = Page::detail;
+        shownDetail_ = shownDetail->id();
         if (detail_ == nullptr) {
             detail_ = new AppDetail(model_, *shownDetail, actions_, scroll_->widget());
             scroll_->widget()->layout()->addWidget(detail_);
@@ -162,8 +177,18 @@ void MainWindow::refresh() {
         listPage_->hide();
         detail_->show();
         pages_->setCurrentWidget(scroll_);
+        // An app's page opens at its top, not where the list happened to be.
+        if (another) {
+            scroll_->verticalScrollBar()->setValue(0);
+        }
+        // Opened from the keyboard: the page's first control goes on from there.
+        if (focusInList) {
+            focusFirstIn(detail_);
+        }
         return;
     }
+    shownDetail_.reset();
+    const bool focusInDetail = hasFocusIn(detail_);
     if (detail_ != nullptr) {
         detail_->hide();
     }
@@ -172,10 +197,51 @@ void MainWindow::refresh() {
         pages_->setCurrentWidget(unavailable_);
         return;
     }
+    const bool back = page_ == Page::detail;
     page_ = Page::list;
     listPage_->show();
     pages_->setCurrentWidget(scroll_);
     refreshList();
+    if (back) {
+        // Back from an app's page, the list is where the user left it. The range of the
+        // scroll bar follows the list's height only once the layout has run.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        scroll_->verticalScrollBar()->setValue(listScroll_);
+    }
+    if (focusInDetail) {
+        focusFirstIn(listPage_);
+    }
+}
+
+bool MainWindow::hasFocusIn(const QWidget* page) const {
+    QWidget* focused = focusWidget();
+    return page != nullptr && focused != nullptr && page->isAncestorOf(focused);
+}
+
+void MainWindow::focusFirstIn(QWidget* page) {
+    const QList<QWidget*> order = ReadingOrder::focusable({page});
+    if (!order.isEmpty()) {
+        order.first()->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+bool MainWindow::focusNextPrevChild(bool next) {
+    QList<QWidget*> roots;
+    for (QWidget* root : {static_cast<QWidget*>(toolbar_), centralWidget(),
+                          static_cast<QWidget*>(toasts_ ? toasts_->toast() : nullptr)}) {
+        if (root != nullptr) {
+            roots.append(root);
+        }
+    }
+    QWidget* target = ReadingOrder::next(roots, focusWidget(), next);
+    if (target == nullptr) {
+        return QMainWindow::focusNextPrevChild(next);
+    }
+    target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    if (scroll_->widget()->isAncestorOf(target)) {
+        scroll_->ensureWidgetVisible(target);
+    }
+    return true;
 }
 
 void MainWindow::refreshList() {

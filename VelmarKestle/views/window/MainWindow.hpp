@@ -1,6 +1,8 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <string>
 
 #include <QMainWindow>
 #include <QUndoStack>
@@ -64,6 +66,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -71,10 +74,15 @@ private:
     void refresh();
     void refreshList();
     void applyCanvas();
+    bool hasFocusIn(const QWidget* page) const;
+    void focusFirstIn(QWidget* page);
 
     KestleModel& model_;
     AppActions actions_;
     Page page_ = Page::unavailable;
+    // Where the list was scrolled to when a detail page covered it.
+    int listScroll_ = 0;
+    std::optional<std::string> shownDetail_;
     QStackedWidget* pages_;
     QScrollArea* scroll_;
     QWidget* listPage_;
@@ -91,6 +99,7 @@ private:
     QUndoStack* undoStack_;
     QAction* undo_ = nullptr;
     QToolButton* settings_ = nullptr;
+    QWidget* toolbar_ = nullptr;
 };
 
 } // namespace kestle::app
