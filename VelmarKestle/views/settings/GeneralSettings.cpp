@@ -8,9 +8,8 @@
 #include "platform/PlatformWords.hpp"
 #include "services/Notifier.hpp"
 #include "views/components/ToneLabel.hpp"
+#include "views/controls/KestleButton.hpp"
 #include "views/menubar/TrayIcon.hpp"
-#include "views/settings/PressOnReturn.hpp"
-#include "views/settings/SettingsButton.hpp"
 #include "views/settings/SettingsPicker.hpp"
 #include "views/settings/SettingsSwitch.hpp"
 #include "views/style/KestleStyle.hpp"
@@ -41,7 +40,7 @@ VelmarSettingsForm::Row* messageRow(VelmarSettingsForm::Section& section, const 
     if (!action) {
         return section.addRow(text, {}, nullptr);
     }
-    auto* open = new SettingsButton(button);
+    auto* open = new KestleButton(button);
     QObject::connect(open, &QAbstractButton::clicked, open, [action] { action(); });
     return section.addRow(text, {}, open);
 }
@@ -219,7 +218,6 @@ void GeneralSettings::addApplication(VelmarSettingsForm& form) {
            "maintained, you can buy us a coffee."),
         tipBox));
     tip_ = new KofiImageButton(kTipHeight, tipBox);
-    PressOnReturn::install(*tip_);
     tipColumn->addWidget(tip_, 0, Qt::AlignLeft);
     connect(tip_, &QAbstractButton::clicked, this, [this] {
         if (services_.openTipPage) {

@@ -6,7 +6,6 @@
 #include <QPainterPath>
 
 #include "views/components/Hairline.hpp"
-#include "views/settings/FocusRing.hpp"
 #include "views/style/KestleStyle.hpp"
 #include "views/style/VelmarTheme.hpp"
 
@@ -57,9 +56,7 @@ void SettingsPicker::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(text, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(chevron);
-    if (hasFocus()) {
-        FocusRing::paint(painter, rect(), kRadius + 1, colours);
-    }
+    KestleStyle::paintFocusRing(painter, *this, rect(), kRadius + 1);
 }
 
 } // namespace kestle::app

@@ -4,7 +4,6 @@
 #include <QStyledItemDelegate>
 
 #include "views/components/Hairline.hpp"
-#include "views/settings/FocusRing.hpp"
 #include "views/style/KestleStyle.hpp"
 #include "views/style/SystemSymbol.hpp"
 #include "views/style/VelmarTheme.hpp"
@@ -51,8 +50,10 @@ public:
         const QRectF label = row.adjusted(kPadding * 2 + kSymbolSize, 0, -kPadding, 0);
         KestleStyle::drawLine(*painter, label, index.data(Qt::DisplayRole).toString(),
                               Qt::AlignLeft | Qt::AlignVCenter);
-        if (view->hasFocus() && option.state.testFlag(QStyle::State_HasFocus)) {
-            FocusRing::paint(*painter, row.adjusted(-1, -1, 1, 1), kRadius + 1, palette);
+        if (option.state.testFlag(QStyle::State_HasFocus)) {
+            // On the selected row's accent the ring takes the label's colour.
+            KestleStyle::paintFocusRing(*painter, *view, row.adjusted(-1, -1, 1, 1), kRadius + 1,
+                                        selected ? text : QColor());
         }
         painter->restore();
     }

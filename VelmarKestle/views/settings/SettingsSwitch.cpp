@@ -4,7 +4,6 @@
 #include <QAccessibleWidget>
 #include <QPainter>
 
-#include "views/settings/FocusRing.hpp"
 #include "views/style/KestleStyle.hpp"
 #include "views/style/VelmarTheme.hpp"
 
@@ -99,10 +98,9 @@ void SettingsSwitch::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(QColor(0, 0, 0, 40), 0.5));
     painter.drawEllipse(QRectF(x, track.top() + kKnobInset, knob, knob));
 
-    if (hasFocus()) {
-        FocusRing::paint(painter, track.adjusted(-kMargin, -kMargin, kMargin, kMargin),
-                         (kTrackHeight + 2 * kMargin) / 2.0, colours);
-    }
+    KestleStyle::paintFocusRing(painter, *this,
+                                track.adjusted(-kMargin, -kMargin, kMargin, kMargin),
+                                (kTrackHeight + 2 * kMargin) / 2.0);
 }
 
 } // namespace kestle::app

@@ -10,7 +10,7 @@
 #include "services/SelfUpdater.hpp"
 #include "views/components/CheckTimeRefresh.hpp"
 #include "views/components/ToneLabel.hpp"
-#include "views/settings/SettingsButton.hpp"
+#include "views/controls/KestleButton.hpp"
 #include "views/settings/SettingsSwitch.hpp"
 #include "views/settings/VelmarSettingsForm.hpp"
 #include "views/style/KestleStyle.hpp"
@@ -54,7 +54,7 @@ UpdateSettings::UpdateSettings(KestleModel& model, DailyCheck& daily, SelfUpdate
     shown->setFont(KestleStyle::font(13, QFont::Normal));
     shown->setTextFormat(Qt::PlainText);
     lastCheck_ = shown;
-    checkNow_ = new SettingsButton(tr("Check Now"), lastCheck);
+    checkNow_ = new KestleButton(tr("Check Now"), false, false, lastCheck);
     line->addWidget(lastCheck_);
     line->addWidget(checkNow_);
     apps->addRow(tr("Last check"), {}, lastCheck);
@@ -71,7 +71,7 @@ UpdateSettings::UpdateSettings(KestleModel& model, DailyCheck& daily, SelfUpdate
 
     if (updater_ && updater_->isConfigured()) {
         auto* own = form->addSection(QStringLiteral("VelmarKestle"));
-        auto* check = new SettingsButton(tr("Check Now"));
+        auto* check = new KestleButton(tr("Check Now"));
         selfCheck_ = check;
         //: The application's own name and version, beside its update check
         const QString title = tr("VelmarKestle %1").arg(versionText);

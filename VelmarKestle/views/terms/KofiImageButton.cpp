@@ -4,14 +4,14 @@
 #include <QSvgRenderer>
 #include <QtMath>
 
-#include "views/style/VelmarTheme.hpp"
+#include "views/controls/ReturnPress.hpp"
+#include "views/style/KestleStyle.hpp"
 
 namespace kestle::app {
 
 namespace {
 
 constexpr float kPressedOpacity = 0.7f;
-constexpr qreal kRingWidth = 2;
 
 QSvgRenderer& artwork() {
     static QSvgRenderer renderer(QStringLiteral(":/art/KofiButton.svg"));
@@ -25,7 +25,8 @@ KofiImageButton::KofiImageButton(int height, QWidget* parent) : QAbstractButton(
     const int width = art.height() > 0 ? qCeil(art.width() * height / art.height()) : height * 4;
     setFixedSize(width, height);
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::StrongFocus);
+    setFocusPolicy(Qt::TabFocus);
+    ReturnPress::install(*this);
     //: Accessible name of the Ko-fi tip button
     setAccessibleName(tr("Buy me a coffee: leave a tip on Ko-fi"));
 }
@@ -40,16 +41,10 @@ void KofiImageButton::paintEvent(QPaintEvent*) {
     if (isDown()) {
         painter.setOpacity(kPressedOpacity);
     }
-    const QRectF bounds = QRectF(rect()).adjusted(kRingWidth, kRingWidth, -kRingWidth, -kRingWidth);
+    const qreal ring = KestleStyle::focusRingWidth;
+    const QRectF bounds = QRectF(rect()).adjusted(ring, ring, -ring, -ring);
     artwork().render(&painter, bounds);
-    if (hasFocus()) {
-        painter.setOpacity(1);
-        QPen ring(VelmarTheme::color(VelmarTheme::Color::accent, palette()), kRingWidth);
-        painter.setPen(ring);
-        painter.setBrush(Qt::NoBrush);
-        const QRectF edge = QRectF(rect()).adjusted(1, 1, -1, -1);
-        painter.drawRoundedRect(edge, edge.height() / 2, edge.height() / 2);
-    }
+    KestleStyle::paintFocusRing(painter, *this, rect(), height() / 2.0);
 }
 
 } // namespace kestle::app

@@ -10,6 +10,7 @@
 #include <QWindow>
 
 #include "support/PreferenceStore.hpp"
+#include "views/components/Decorative.hpp"
 #include "views/components/KestleGlyph.hpp"
 #include "views/components/ToneLabel.hpp"
 #include "views/controls/KestleButton.hpp"
@@ -64,8 +65,8 @@ TipPromptView::TipPromptView(QWidget* parent)
                                         : windowIcon.pixmap(kIconSize, kIconSize));
     icon->setFixedSize(kIconSize, kIconSize);
     icon->setAlignment(Qt::AlignCenter);
-    // Decorative: the title says whose panel this is.
-    icon->setAccessibleName({});
+    // The title says whose panel this is.
+    Decorative::mark(*icon);
 
     auto* title = centred(tr("Thank you for using VelmarKestle"),
                           KestleStyle::font(15, QFont::DemiBold), ToneLabel::Tone::primary, this);
@@ -84,7 +85,6 @@ TipPromptView::TipPromptView(QWidget* parent)
                                  this));
 
     notNow_->setFont(KestleStyle::font(14, QFont::Normal));
-    notNow_->setFocusPolicy(Qt::StrongFocus);
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(kSide, kTop, kSide, kBottom);
@@ -118,14 +118,11 @@ bool TipPromptView::isNeeded(bool userQuit, bool termsAccepted, const Preference
 }
 
 void TipPromptView::keyPressEvent(QKeyEvent* event) {
-    // Return is the tip button's whatever has the focus; Escape is "Not Now" (QDialog's).
+    // A focused button takes Return itself; elsewhere Return is the tip button's.
+    // Escape is "Not Now" (QDialog's).
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
         event->modifiers() == Qt::NoModifier) {
-        if (focusWidget() == notNow_) {
-            reject();
-        } else {
-            accept();
-        }
+        accept();
         return;
     }
     QDialog::keyPressEvent(event);
