@@ -31,7 +31,7 @@ enum class PlatformWord {
 
 struct PlatformWording {
     PlatformWord word;
-    const char* name; // the enumerator's, for checks over the sources
+    const char* name;    // the enumerator's, for checks over the sources
     const char* macOS;   // as written for the Mac
     const char* onLinux; // what this build shows, the source text of its translation
 };
