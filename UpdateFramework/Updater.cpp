@@ -21,6 +21,7 @@
 #include "install/DiskImage.hpp"
 #include "install/Installer.hpp"
 #include "install/Leftovers.hpp"
+#include "install/PreviousCopy.hpp"
 #include "install/WorkFolder.hpp"
 #include "support/SystemInfo.hpp"
 
@@ -540,9 +541,16 @@ void Updater::swapBundles() {
     }
     cycle_->phase = Cycle::Phase::done;
     fs::path staging = cycle_->staging;
+    const fs::path installed = application_.path();
+    const std::string identifier = host_.identifier().value_or("");
+    const std::string replacedBy = cycle_->item->item.build;
     runWork<bool>(
-        [staging](std::stop_token) {
-            BundleFiles::removeTree(staging); // now the old copy
+        [staging, installed, identifier, replacedBy](std::stop_token) {
+            // The old copy is kept for going back; should that fail, the update stands.
+            if (PreviousCopy::keep(staging, installed, identifier, replacedBy,
+                                   std::chrono::system_clock::now()) != 0) {
+                BundleFiles::removeTree(staging);
+            }
             return true;
         },
         [this](bool) {

@@ -31,7 +31,8 @@ namespace kestle::framework {
 // CFBundleVersion, the download, its length and EdDSA signature, the image opened and
 // its app checked (same identifier, code signed by the installed app's team) and
 // staged beside the installed bundle, running copies asked to quit and waited for,
-// the bundles exchanged in one rename, the old copy removed, the app reopened if it
+// the bundles exchanged in one rename, the old copy kept as the previous one (see
+// PreviousCopy, which replaces the one kept before), the app reopened if it
 // was running. Any failure before the exchange leaves the installed bundle untouched
 // and removes everything the cycle made.
 //

@@ -22,6 +22,10 @@ std::vector<Alert> AlertLedger::alerts(const std::vector<AppEntry>& entries, boo
         if (!entry.hasUpdate()) {
             continue;
         }
+        if (auto skipped = skippedBuilds.find(entry.id());
+            skipped != skippedBuilds.end() && skipped->second == entry.latest->build) {
+            continue;
+        }
         // Any different build counts as new, older or newer: only equality silences.
         auto seen = seenBuilds.find(entry.id());
         if (seen != seenBuilds.end() && seen->second == entry.latest->build) {
@@ -36,7 +40,8 @@ std::vector<Alert> AlertLedger::alerts(const std::vector<AppEntry>& entries, boo
 }
 
 std::string AlertLedger::encoded() const {
-    json::Value document = {{"seenBuilds", seenBuilds}, {"watching", watching}};
+    json::Value document = {
+        {"seenBuilds", seenBuilds}, {"skippedBuilds", skippedBuilds}, {"watching", watching}};
     return document.dump(-1, ' ', false, json::Value::error_handler_t::replace);
 }
 
@@ -54,12 +59,23 @@ std::optional<AlertLedger> AlertLedger::decode(std::string_view bytes) {
         !watched->is_array()) {
         return std::nullopt;
     }
+    auto skipped = document->find("skippedBuilds");
+    if (skipped != document->end() && !skipped->is_object()) {
+        return std::nullopt;
+    }
     AlertLedger ledger;
-    for (auto& [id, build] : seen->items()) {
-        if (!build.is_string()) {
-            return std::nullopt;
+    auto builds = [](const json::Value& object, std::map<std::string, std::string>& into) {
+        for (auto& [id, build] : object.items()) {
+            if (!build.is_string()) {
+                return false;
+            }
+            into.emplace(id, build.get<std::string>());
         }
-        ledger.seenBuilds.emplace(id, build.get<std::string>());
+        return true;
+    };
+    if (!builds(*seen, ledger.seenBuilds) ||
+        (skipped != document->end() && !builds(*skipped, ledger.skippedBuilds))) {
+        return std::nullopt;
     }
     for (auto& id : *watched) {
         if (!id.is_string()) {

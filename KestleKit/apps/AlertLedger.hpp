@@ -26,23 +26,28 @@ struct Alert {
     friend bool operator==(const Alert&, const Alert&) = default;
 };
 
-// Remembers across launches which update builds were already announced and which
-// coming apps the user wants to hear about.
+// Remembers across launches which update builds were already announced, which builds
+// the user went back from, and which coming apps the user wants to hear about.
 struct AlertLedger {
-    std::map<std::string, std::string> seenBuilds; // app id to the last build announced
-    std::set<std::string> watching;                // app ids
+    std::map<std::string, std::string> seenBuilds;    // app id to the last build announced
+    std::map<std::string, std::string> skippedBuilds; // app id to the build gone back from
+    std::set<std::string> watching;                   // app ids
 
     bool isWatching(std::string_view id) const { return watching.contains(std::string(id)); }
     void watch(const std::string& id, bool on);
+
+    // A build the user went back from is never announced again; a later one is.
+    void skip(const std::string& id, const std::string& build) { skippedBuilds[id] = build; }
 
     // The alerts due for these entries, in entry order; records what it answered.
     // With notifiesUpdates false, new builds are marked seen without an alert.
     std::vector<Alert> alerts(const std::vector<AppEntry>& entries, bool notifiesUpdates);
 
-    // The stored form: {"seenBuilds": {id: build}, "watching": [id]}.
+    // The stored form: {"seenBuilds": {id: build}, "skippedBuilds": {id: build},
+    // "watching": [id]}.
     std::string encoded() const;
-    // Nothing when the bytes are not that form (both keys are required), or are more
-    // than the preferences that keep them can hold.
+    // Nothing when the bytes are not that form (skippedBuilds may be absent, from
+    // earlier versions), or are more than the preferences that keep them can hold.
     static std::optional<AlertLedger> decode(std::string_view bytes);
 
     friend bool operator==(const AlertLedger&, const AlertLedger&) = default;

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "install/PreviousCopy.hpp"
 #include "install/WorkFolder.hpp"
 
 namespace kestle {
@@ -25,6 +26,8 @@ std::vector<fs::path> Leftovers::sweep(const fs::path& work,
     for (const fs::path& folder : appFolders) {
         auto more = WorkFolder::sweep(folder, stagingPrefixes);
         removed.insert(removed.end(), more.begin(), more.end());
+        auto stale = PreviousCopy::sweep(folder);
+        removed.insert(removed.end(), stale.begin(), stale.end());
     }
     return removed;
 }

@@ -10,7 +10,8 @@ namespace kestle {
 
 // What installs and updates of ended runs left behind: working folders (with a disk
 // image perhaps still attached inside) and staging folders beside the apps. Only
-// folders this program made and marked, of a process that no longer runs.
+// folders this program made and marked, of a process that no longer runs; and kept
+// previous copies whose app was removed or replaced by hand (see PreviousCopy).
 struct Leftovers {
     // Prefixes of the folders, each followed by a UUID.
     static constexpr std::string_view installWork = "VelmarKestle-";

@@ -31,6 +31,8 @@ std::string describe(const UpdateOutcome& outcome) {
         return "handedToApp";
     case UpdateOutcome::Kind::noUpdate:
         return "noUpdate";
+    case UpdateOutcome::Kind::wentBack:
+        return "wentBack";
     }
     return "canceled";
 }

@@ -10,7 +10,7 @@ namespace kestle {
 
 // How a job ended.
 struct UpdateOutcome {
-    enum class Kind { failed, updated, installed, canceled, handedToApp, noUpdate };
+    enum class Kind { failed, updated, installed, canceled, handedToApp, noUpdate, wentBack };
     Kind kind = Kind::canceled;
     UpdateFailure failure; // for failed
 
@@ -20,6 +20,7 @@ struct UpdateOutcome {
     static UpdateOutcome canceled() { return {Kind::canceled, {}}; }
     static UpdateOutcome handedToApp() { return {Kind::handedToApp, {}}; }
     static UpdateOutcome noUpdate() { return {Kind::noUpdate, {}}; }
+    static UpdateOutcome wentBack() { return {Kind::wentBack, {}}; }
 
     // The outcome of an update cycle that ended with this error (or none) when the
     // session recorded nothing better: no error means the cycle was called off.

@@ -94,6 +94,13 @@ void UpdateQueue::install(const AppEntry& entry) {
     enqueue(entry, JobKind::install);
 }
 
+void UpdateQueue::goBack(const AppEntry& entry, std::string version) {
+    Call call(*this);
+    if (entry.installed) {
+        enqueue(entry, JobKind::goBack, std::move(version));
+    }
+}
+
 void UpdateQueue::updateAll(const std::vector<AppEntry>& entries) {
     Call call(*this);
     // A copy: a job that ends at once calls onEnd, which may replace the caller's list.
@@ -142,10 +149,23 @@ void UpdateQueue::forgetEnded(const std::vector<AppEntry>& keeping) {
             continue;
         }
         // A failed job stays while the app still wants what the job was for.
-        auto expected = kind(id) == JobKind::install ? AppEntry::Status::notInstalled
-                                                     : AppEntry::Status::updateAvailable;
         auto found = statuses.find(id);
-        if (found == statuses.end() || found->second != expected) {
+        bool wanted = false;
+        if (found != statuses.end()) {
+            switch (kind(id).value_or(JobKind::update)) {
+            case JobKind::install:
+                wanted = found->second == AppEntry::Status::notInstalled;
+                break;
+            case JobKind::update:
+                wanted = found->second == AppEntry::Status::updateAvailable;
+                break;
+            case JobKind::goBack:
+                wanted = found->second == AppEntry::Status::installed ||
+                         found->second == AppEntry::Status::updateAvailable;
+                break;
+            }
+        }
+        if (!wanted) {
             gone.push_back(id);
         }
     }
@@ -169,13 +189,13 @@ void UpdateQueue::dismissNotice(int64_t id) {
     }
 }
 
-void UpdateQueue::enqueue(const AppEntry& entry, JobKind kind) {
+void UpdateQueue::enqueue(const AppEntry& entry, JobKind kind, std::string version) {
     if (auto it = states_.find(entry.id()); it != states_.end() && it->second.isRunning()) {
         return;
     }
     setState(entry.id(), UpdateState::queued());
     setKind(entry.id(), kind);
-    waiting_.push_back({entry, kind});
+    waiting_.push_back({entry, kind, std::move(version)});
     startNext();
 }
 
@@ -203,7 +223,8 @@ void UpdateQueue::startNext() {
             makeSession_(job.entry, job.kind, handlers(serial));
         UpdateSession& started = *session;
         std::string id = job.entry.id();
-        current_ = Current{std::move(job.entry), job.kind, std::move(session), serial};
+        current_ = Current{std::move(job.entry), job.kind, std::move(job.version),
+                           std::move(session), serial};
         setState(id, UpdateState::active(UpdateStep::checking()));
         setKind(id, job.kind);
         // Current before it starts: the session may report steps, even its end, from
@@ -245,11 +266,12 @@ void UpdateQueue::handleEnd(int64_t serial, const UpdateOutcome& outcome) {
     Current ended = std::move(*current_);
     current_.reset();
     ended_.push_back({serial, std::move(ended.session)});
-    finish(ended.entry, ended.kind, outcome);
+    finish(ended.entry, ended.kind, outcome, ended.version);
     startNext();
 }
 
-void UpdateQueue::finish(const AppEntry& entry, JobKind kind, const UpdateOutcome& outcome) {
+void UpdateQueue::finish(const AppEntry& entry, JobKind kind, const UpdateOutcome& outcome,
+                         const std::string& version) {
     const std::string& id = entry.id();
     std::string latest = entry.latest ? entry.latest->version : std::string();
     switch (outcome.kind) {
@@ -281,6 +303,10 @@ void UpdateQueue::finish(const AppEntry& entry, JobKind kind, const UpdateOutcom
     case UpdateOutcome::Kind::noUpdate:
         forget(id);
         postNotice(entry, UpdateNotice::Kind::noUpdate, {});
+        break;
+    case UpdateOutcome::Kind::wentBack:
+        forget(id);
+        postNotice(entry, UpdateNotice::Kind::wentBack, version);
         break;
     }
     if (onEnd_) {

@@ -17,7 +17,7 @@
 
 namespace kestle {
 
-// Runs update and install jobs one at a time, in the order asked for, and keeps the
+// Runs update, install and go-back jobs one at a time, in the order asked for, and keeps the
 // state of every app's job plus a notice about the last job that ended.
 //
 // Single-threaded: every call, and every call of a session's handlers, happens on the
@@ -57,6 +57,8 @@ public:
     // Each ignores an app whose job is already queued or running.
     void update(const AppEntry& entry);  // only an installed app
     void install(const AppEntry& entry); // only a released app, not installed, with a download
+    // Back to the copy an update replaced, which has that version; only an installed app.
+    void goBack(const AppEntry& entry, std::string version);
     void updateAll(const std::vector<AppEntry>& entries); // those with an update available
     // Stops a job that can still stop, takes a queued one out, dismisses an ended one.
     void cancel(const std::string& id);
@@ -70,10 +72,12 @@ private:
     struct Job {
         AppEntry entry;
         JobKind kind;
+        std::string version; // for goBack: the one going back to
     };
     struct Current {
         AppEntry entry;
         JobKind kind;
+        std::string version;
         std::unique_ptr<UpdateSession> session;
         int64_t serial;
     };
@@ -82,12 +86,13 @@ private:
         std::unique_ptr<UpdateSession> session;
     };
 
-    void enqueue(const AppEntry& entry, JobKind kind);
+    void enqueue(const AppEntry& entry, JobKind kind, std::string version = {});
     void startNext();
     UpdateHandlers handlers(int64_t serial);
     void handleStep(int64_t serial, const UpdateStep& step);
     void handleEnd(int64_t serial, const UpdateOutcome& outcome);
-    void finish(const AppEntry& entry, JobKind kind, const UpdateOutcome& outcome);
+    void finish(const AppEntry& entry, JobKind kind, const UpdateOutcome& outcome,
+                const std::string& version = {});
     void postNotice(const AppEntry& entry, UpdateNotice::Kind kind, std::string text);
 
     void setState(const std::string& id, const UpdateState& state);

@@ -8,7 +8,11 @@
 namespace kestle {
 
 // What a job is for.
-enum class JobKind { update, install };
+enum class JobKind {
+    update,
+    install,
+    goBack // to the copy an update replaced
+};
 
 // How a session reports back; both are called on the main thread.
 struct UpdateHandlers {
@@ -16,7 +20,7 @@ struct UpdateHandlers {
     std::function<void(const UpdateOutcome&)> end; // exactly once
 };
 
-// One running job: an install or an update of one app.
+// One running job: an install, an update or a go-back of one app.
 class UpdateSession {
 public:
     virtual ~UpdateSession() = default;

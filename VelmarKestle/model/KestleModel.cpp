@@ -93,10 +93,17 @@ KestleModel::KestleModel(Setup setup, QObject* parent)
     }
     queue_ = std::make_unique<UpdateQueue>(setup_.scope, setup_.makeSession);
     QPointer<KestleModel> self(this);
-    queue_->setOnEnd([self](const AppEntry&, const UpdateOutcome&) {
-        if (self) {
-            self->queueEnded();
+    queue_->setOnEnd([self](const AppEntry& entry, const UpdateOutcome& outcome) {
+        if (!self) {
+            return;
         }
+        // The build gone back from stays offered in the window but is not announced again.
+        if (outcome.kind == UpdateOutcome::Kind::wentBack && entry.installed) {
+            self->ledger_.skip(entry.id(), entry.installed->build);
+            emit self->ledgerChanged();
+            self->saveLedger();
+        }
+        self->queueEnded();
     });
     queueSignals_ = std::make_unique<UpdateQueueSignals>(*queue_);
 }
@@ -210,15 +217,31 @@ void KestleModel::refreshInstalled(std::function<void()> done) {
     for (const CatalogApp& app : result_->catalog->apps) {
         bundleIDs.insert(app.bundleID);
     }
+    using Found =
+        std::pair<std::map<std::string, InstalledApp>, std::map<std::string, PreviousCopy>>;
     auto scan = setup_.scanInstalled;
-    offMainThread<std::map<std::string, InstalledApp>>(
+    auto findPrevious = setup_.findPrevious;
+    offMainThread<Found>(
         this,
-        [scan, bundleIDs] {
-            return scan ? scan(bundleIDs) : std::map<std::string, InstalledApp>{};
+        [scan, findPrevious, bundleIDs] {
+            Found found;
+            if (scan) {
+                found.first = scan(bundleIDs);
+            }
+            if (findPrevious) {
+                found.second = findPrevious(found.first);
+            }
+            return found;
         },
-        [this, done = std::move(done)](std::map<std::string, InstalledApp> found) {
-            if (found != installed_) {
-                installed_ = std::move(found);
+        [this, done = std::move(done)](Found found) {
+            const bool copiesChanged =
+                found.second.size() != previous_.size() ||
+                !std::ranges::equal(found.second, previous_, [](const auto& a, const auto& b) {
+                    return a.first == b.first && a.second.date == b.second.date;
+                });
+            previous_ = std::move(found.second);
+            if (found.first != installed_ || copiesChanged) {
+                installed_ = std::move(found.first);
                 emit installedChanged();
             }
             if (result_ && result_->catalog) {
@@ -235,7 +258,20 @@ void KestleModel::refreshInstalled(std::function<void()> done) {
             callIfSet(done);
         },
         // A scan that fails changes nothing rather than showing every app as missing.
-        installed_);
+        Found{installed_, previous_});
+}
+
+std::optional<PreviousCopy> KestleModel::previous(const AppEntry& entry) const {
+    if (!entry.installed) {
+        return std::nullopt;
+    }
+    auto it = previous_.find(entry.app.bundleID);
+    // The copy belongs to the build that replaced it, not to one put there by hand.
+    if (it == previous_.end() || it->second.replacedBy != entry.installed->build ||
+        it->second.installed.string() != entry.installed->url.path()) {
+        return std::nullopt;
+    }
+    return it->second;
 }
 
 void KestleModel::setEntries(std::vector<AppEntry> entries) {
@@ -352,6 +388,14 @@ void KestleModel::retry(const std::string& id) {
     if (queue_->kind(id) == JobKind::install) {
         if (!found->installed) {
             queue_->install(*found);
+        } else {
+            queue_->cancel(id);
+        }
+        return;
+    }
+    if (queue_->kind(id) == JobKind::goBack) {
+        if (auto copy = previous(*found)) {
+            queue_->goBack(*found, copy->version);
         } else {
             queue_->cancel(id);
         }

@@ -73,6 +73,8 @@ public:
 
     const std::optional<CheckResult>& result() const { return result_; }
     const std::map<std::string, InstalledApp>& installed() const { return installed_; }
+    // The copy an update replaced, when the entry's app can go back to it.
+    std::optional<PreviousCopy> previous(const AppEntry& entry) const;
     const std::vector<AppEntry>& entries() const { return entries_; }
     bool isChecking() const { return isChecking_; }
     const std::optional<Clock::time_point>& lastCheck() const { return lastCheck_; }
@@ -156,6 +158,7 @@ private:
     std::unique_ptr<UpdateQueueSignals> queueSignals_;
     std::optional<CheckResult> result_;
     std::map<std::string, InstalledApp> installed_;
+    std::map<std::string, PreviousCopy> previous_;
     std::vector<AppEntry> entries_;
     bool isChecking_ = false;
     std::stop_source checkStop_;

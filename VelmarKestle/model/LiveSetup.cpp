@@ -9,8 +9,10 @@
 #include "check/Checker.hpp"
 #include "check/WebSource.hpp"
 #include "install/Leftovers.hpp"
+#include "install/PreviousCopy.hpp"
 #include "model/KestleModel.hpp"
 #include "platform/FreedesktopTrash.hpp"
+#include "sessions/GoBackJob.hpp"
 #include "sessions/InstallJob.hpp"
 #include "sessions/SparkleSession.hpp"
 #include "support/SystemInfo.hpp"
@@ -85,6 +87,23 @@ void LiveSetup::sweepLeftovers(const Configuration& config, const Places& places
     }
 }
 
+std::map<std::string, PreviousCopy>
+LiveSetup::previousCopies(const std::vector<Url>& folders,
+                          const std::map<std::string, InstalledApp>& installed) {
+    for (const Url& folder : folders) {
+        for (const fs::path& stale : PreviousCopy::sweep(folder.path())) {
+            qCInfo(lcUpdate, "Removed %s: its app went or changed since", stale.c_str());
+        }
+    }
+    std::map<std::string, PreviousCopy> found;
+    for (const auto& [bundleID, app] : installed) {
+        if (auto copy = PreviousCopy::find(fs::path(app.url.path()).parent_path(), bundleID)) {
+            found.emplace(bundleID, std::move(*copy));
+        }
+    }
+    return found;
+}
+
 framework::Updater::Options LiveSetup::updaterOptions(const Configuration& config,
                                                       const Places& places) {
     framework::Updater::Options options;
@@ -136,6 +155,9 @@ Setup LiveSetup::make(const Configuration& config, std::shared_ptr<PreferenceSto
     setup.scanInstalled = [folders](const std::set<std::string>& bundleIDs) {
         return InstalledApps(folders).scan(bundleIDs);
     };
+    setup.findPrevious = [folders](const std::map<std::string, InstalledApp>& installed) {
+        return previousCopies(folders, installed);
+    };
     setup.scope = UpdateScope{folders};
     const std::optional<Url> installFolder = setup.scope.installFolder();
     const framework::Updater::Options updater = updaterOptions(config, places);
@@ -150,6 +172,9 @@ Setup LiveSetup::make(const Configuration& config, std::shared_ptr<PreferenceSto
             }
             return std::make_unique<InstallJob>(entry, installFolder, installer,
                                                 std::move(handlers));
+        }
+        if (kind == JobKind::goBack) {
+            return std::make_unique<GoBackJob>(entry, updater.anchors, std::move(handlers));
         }
         return std::make_unique<SparkleSession>(entry, std::move(handlers),
                                                 SparkleSession::updaters(updater));

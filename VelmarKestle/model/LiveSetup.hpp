@@ -46,6 +46,12 @@ struct LiveSetup {
     // thread.
     static void sweepLeftovers(const Configuration& config, const Places& places);
 
+    // The kept copies of the installed apps, after removing, in folders, those whose app
+    // went or changed since its update. Disk work: off the main thread.
+    static std::map<std::string, PreviousCopy>
+    previousCopies(const std::vector<Url>& folders,
+                   const std::map<std::string, InstalledApp>& installed);
+
     // What the update sessions' updaters are given.
     static framework::Updater::Options updaterOptions(const Configuration& config,
                                                       const Places& places);

@@ -12,6 +12,7 @@
 #include "apps/InstalledApp.hpp"
 #include "check/CheckResult.hpp"
 #include "install/AppTrash.hpp"
+#include "install/PreviousCopy.hpp"
 #include "support/PreferenceStore.hpp"
 #include "support/Url.hpp"
 #include "updates/UpdateQueue.hpp"
@@ -32,6 +33,10 @@ struct Setup {
     // The installed-apps scan; any thread.
     std::function<std::map<std::string, InstalledApp>(const std::set<std::string>& bundleIDs)>
         scanInstalled;
+    // The copies kept by updates of those apps that can be gone back to, by bundle
+    // identifier; it may remove stale ones. Same thread as the scan, after it.
+    std::function<std::map<std::string, PreviousCopy>(const std::map<std::string, InstalledApp>&)>
+        findPrevious;
     std::function<Clock::time_point()> now = [] { return Clock::now(); }; // any thread
     std::shared_ptr<PreferenceStore> defaults;                            // "layout", "lastCheck"
     UpdateScope scope;

@@ -25,6 +25,8 @@ struct AppActions {
     std::function<void(const std::optional<AppEntry>&, KestleModel&)> reportProblem;
     // Starts moving the app to the Trash.
     std::function<void(const AppEntry&, KestleModel&)> moveToTrash;
+    // Asks to go back to the copy the app's last update replaced.
+    std::function<void(const AppEntry&, KestleModel&)> goBack;
 };
 
 } // namespace kestle::app

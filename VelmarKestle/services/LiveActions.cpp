@@ -8,6 +8,7 @@
 #include "platform/PlatformWords.hpp"
 #include "platform/Workspace.hpp"
 #include "services/AppOpener.hpp"
+#include "services/GoBackFlow.hpp"
 #include "services/Notifier.hpp"
 #include "services/ProblemReport.hpp"
 #include "services/TrashFlow.hpp"
@@ -72,6 +73,9 @@ AppActions LiveActions::make(const Configuration& config, std::function<QWidget*
     };
     actions.moveToTrash = [](const AppEntry& entry, KestleModel& model) {
         TrashFlow::shared().start(entry, model);
+    };
+    actions.goBack = [](const AppEntry& entry, KestleModel& model) {
+        GoBackFlow::shared().start(entry, model);
     };
     return actions;
 }

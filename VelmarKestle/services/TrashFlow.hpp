@@ -66,11 +66,12 @@ public:
 
     // The failure sentence for an error of the move or the put-back.
     static QString failureText(const AppEntry& entry, const TrashError& error);
+    // The app's icon as alerts about it show it.
+    QPixmap alertIcon(const AppEntry& entry, const KestleModel& model) const;
 
 private:
     void moved(const AppEntry& entry, KestleModel& model);
     void move(const AppEntry& entry, KestleModel& model);
-    QPixmap alertIcon(const AppEntry& entry, const KestleModel& model) const;
 
     std::optional<TrashedApp> last_;
     Presenter presenter_;

@@ -1,6 +1,8 @@
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "install/BundleFiles.hpp"
 #include "install/Installer.hpp"
 #include "install/Leftovers.hpp"
+#include "install/PreviousCopy.hpp"
 #include "install/WorkFolder.hpp"
 
 using kestle::BundleFiles;
@@ -25,6 +28,7 @@ using kestle::DownloadError;
 using kestle::Installer;
 using kestle::InstallRequest;
 using kestle::Leftovers;
+using kestle::PreviousCopy;
 using kestle::Url;
 using kestle::WorkFolder;
 using kestle::framework::AppcastItem;
@@ -119,7 +123,8 @@ TEST(CrashSafety, AFirstInstallKilledAtAnyStepLeavesNothingOrTheWholeAppOnceSwep
 }
 
 // The updater's disk work in its order: a working folder, the image in it, the staged
-// copy beside the app, the exchange, then the old copy and the working folder go.
+// copy beside the app, the exchange, then the old copy is kept and the working folder
+// goes.
 void update(const Fixture& f) {
     const fs::path work = f.work / (std::string(Leftovers::updateWork) + BundleFiles::uniqueName());
     if (WorkFolder::create(work) != 0) {
@@ -136,10 +141,38 @@ void update(const Fixture& f) {
                                         KESTLE_DISKUTIL_TOOL};
     const fs::path staging = f.apps / (std::string(Leftovers::staging) + BundleFiles::uniqueName());
     auto staged = UpdateWork::prepare(item, preparation, staging);
-    if (staged && UpdateWork::swap(*staged, preparation.installed, AppBundleMaker::identifier)) {
+    if (staged && UpdateWork::swap(*staged, preparation.installed, AppBundleMaker::identifier) &&
+        PreviousCopy::keep(staging, preparation.installed, AppBundleMaker::identifier, "200",
+                           std::chrono::system_clock::now()) != 0) {
         BundleFiles::removeTree(staging);
     }
     BundleFiles::removeTree(work);
+}
+
+// An update to build as the updater ends one, without the image: staged, exchanged,
+// the old copy kept.
+void quickUpdate(const fs::path& apps, const std::string& build) {
+    const fs::path staging = apps / (std::string(Leftovers::staging) + BundleFiles::uniqueName());
+    if (WorkFolder::create(staging) != 0) {
+        return;
+    }
+    AppBundleMaker::make(staging / "Notes.app", {.build = build, .version = build, .feedURL = ""});
+    if (::renameat2(AT_FDCWD, (staging / "Notes.app").c_str(), AT_FDCWD,
+                    (apps / "Notes.app").c_str(), RENAME_EXCHANGE) == 0) {
+        (void)PreviousCopy::keep(staging, apps / "Notes.app", AppBundleMaker::identifier, build,
+                                 std::chrono::system_clock::now());
+    }
+}
+
+// The app's own files, without the folder of kept copies.
+Snapshot appOnly(const Snapshot& all) {
+    Snapshot app;
+    for (const auto& [name, what] : all) {
+        if (name.starts_with("Notes.app")) {
+            app[name] = what;
+        }
+    }
+    return app;
 }
 
 TEST(CrashSafety, AnUpdateKilledAtAnyStepLeavesTheOldAppOrTheNewOneOnceSwept) {
@@ -152,6 +185,9 @@ TEST(CrashSafety, AnUpdateKilledAtAnyStepLeavesTheOldAppOrTheNewOneOnceSwept) {
         update(reference);
         updated = TempFolder::snapshot(reference.apps);
         ASSERT_NE(old, updated);
+        auto kept = PreviousCopy::find(reference.apps, AppBundleMaker::identifier);
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(kept->build, "100");
         ASSERT_EQ(TempFolder::readText(reference.apps / "Notes.app/Contents/Resources/build.txt"),
                   "200");
     }
@@ -164,9 +200,54 @@ TEST(CrashSafety, AnUpdateKilledAtAnyStepLeavesTheOldAppOrTheNewOneOnceSwept) {
         f.sweep();
 
         const bool exchanged = std::string_view(step) == "update.exchanged";
-        EXPECT_EQ(TempFolder::snapshot(f.apps), exchanged ? updated : old);
+        // Killed before the old copy was kept: the sweep removes it with the staging folder.
+        EXPECT_EQ(TempFolder::snapshot(f.apps), exchanged ? appOnly(updated) : old);
         EXPECT_TRUE(fs::is_empty(f.work)) << "a working folder is left";
         EXPECT_TRUE(fs::is_empty(f.state)) << "an image is still attached";
+    }
+}
+
+// Replacing the kept copy with a newer one, and going back to it, each killed between
+// its exchange and its removal: one whole app in place, and once swept nothing else but
+// a kept copy that still matches it.
+TEST(CrashSafety, KeepingAndGoingBackKilledMidwayLeaveOneWholeAppOnceSwept) {
+    struct Case {
+        const char* step;
+        std::string installed;           // once swept
+        std::optional<std::string> kept; // the kept copy's build, once swept
+    };
+    for (const Case& c : {Case{"previous.exchanged", "300", "200"},
+                          Case{"previous.restored", "200", std::nullopt}}) {
+        SCOPED_TRACE(c.step);
+        TempFolder temp;
+        const fs::path apps = temp / "Applications";
+        AppBundleMaker::make(apps / "Notes.app", {});
+        // In a process of its own, like the earlier run it stands for.
+        (void)killedAt("none", [&] { quickUpdate(apps, "200"); });
+        ASSERT_TRUE(PreviousCopy::find(apps, AppBundleMaker::identifier));
+        ASSERT_TRUE(killedAt(c.step, [&] {
+            quickUpdate(apps, "300");
+            (void)PreviousCopy::restore(apps, AppBundleMaker::identifier,
+                                        AppBundleMaker::anchors());
+        }));
+        Leftovers::sweep(temp / "work", {apps}, KESTLE_DISKUTIL_TOOL);
+
+        EXPECT_EQ(TempFolder::readText(apps / "Notes.app/Contents/Resources/build.txt"),
+                  c.installed);
+        EXPECT_TRUE(kestle::CodeCheck::checkDeveloperID(
+            apps / "Notes.app", kestle::CodeCheck::velmarTeam, AppBundleMaker::identifier,
+            AppBundleMaker::anchors()));
+        auto kept = PreviousCopy::find(apps, AppBundleMaker::identifier);
+        EXPECT_EQ(kept ? std::optional(kept->build) : std::nullopt, c.kept);
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(apps)) {
+            names.insert(entry.path().filename().string());
+        }
+        std::set<std::string> expected{"Notes.app"};
+        if (c.kept) {
+            expected.insert(std::string(PreviousCopy::folderName));
+        }
+        EXPECT_EQ(names, expected) << "a staging folder or an empty one is left";
     }
 }
 

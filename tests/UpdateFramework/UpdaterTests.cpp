@@ -18,8 +18,10 @@
 #include "helpers/LoopbackServer.hpp"
 #include "helpers/TempFolder.hpp"
 #include "helpers/TestSigning.hpp"
+#include "install/PreviousCopy.hpp"
 
 using kestle::PlatformError;
+using kestle::PreviousCopy;
 using kestle::framework::AppcastItem;
 using kestle::framework::Bundle;
 using kestle::framework::StandardUpdaterController;
@@ -215,8 +217,54 @@ TEST(Updater, ACompleteCycleCallsItsDriverInOrder) {
     EXPECT_FALSE(f.driver.finishedWith.has_value());
     EXPECT_EQ(f.build(), "101");
     EXPECT_TRUE(fs::is_empty(f.work));
+    // The app and the folder of kept copies, no staging folder.
     EXPECT_EQ(std::distance(fs::directory_iterator(f.app.parent_path()), fs::directory_iterator()),
+              2);
+}
+
+TEST(Updater, AnUpdateKeepsThePreviousCopyPrivatelyAndTheNextUpdateReplacesIt) {
+    Fixture f;
+    const fs::path apps = f.app.parent_path();
+    auto run = [&] {
+        f.driver.calls.clear();
+        f.driver.finished = false;
+        f.driver.finishedWith.reset();
+        auto updater = f.updater();
+        ASSERT_TRUE(updater->startUpdater());
+        updater->checkForUpdates();
+        ASSERT_TRUE(runUntil([&] { return f.driver.finished; }));
+        ASSERT_FALSE(f.driver.finishedWith.has_value());
+    };
+    run();
+    auto kept = PreviousCopy::find(apps, AppBundleMaker::identifier);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->build, "100");
+    EXPECT_EQ(kept->version, "1.0");
+    EXPECT_EQ(kept->replacedBy, "101");
+    EXPECT_EQ(kept->date.size(), 20u) << kept->date;
+    EXPECT_EQ(kept->installed, f.app);
+    EXPECT_EQ(TempFolder::readText(kept->bundle / "Contents/Resources/build.txt"), "100");
+    EXPECT_GT(kept->bytes, 0u);
+    for (const fs::path& folder : {apps / PreviousCopy::folderName, kept->bundle.parent_path()}) {
+        EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all)
+            << folder;
+    }
+
+    AppBundleMaker::make(f.temp / "newer/Notes.app",
+                         {.build = "102", .version = "1.2", .feedURL = ""});
+    f.offer("102", AppBundleMaker::image(f.temp / "newer", f.temp / "newer.iso"));
+    run();
+    EXPECT_EQ(f.build(), "102");
+    kept = PreviousCopy::find(apps, AppBundleMaker::identifier);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->build, "101");
+    EXPECT_EQ(kept->replacedBy, "102");
+    EXPECT_EQ(TempFolder::readText(kept->bundle / "Contents/Resources/build.txt"), "101");
+    EXPECT_EQ(std::distance(fs::directory_iterator(apps / PreviousCopy::folderName),
+                            fs::directory_iterator()),
               1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(apps), fs::directory_iterator()), 2)
+        << "the copy kept before is gone, no staging folder stays";
 }
 
 TEST(Updater, APostponedInstallWaitsForItsOwner) {

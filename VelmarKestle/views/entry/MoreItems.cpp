@@ -3,6 +3,7 @@
 #include "model/KestleModel.hpp"
 #include "platform/PlatformWords.hpp"
 #include "views/entry/EntryText.hpp"
+#include "views/style/LocaleFormat.hpp"
 
 namespace kestle::app {
 
@@ -41,6 +42,7 @@ void MoreItems::addCardItems() {
                 actions_.reportProblem(entry_, model_);
             }
         });
+        addGoBack();
         addTrash();
     }
 }
@@ -49,8 +51,28 @@ void MoreItems::addDetailItems() {
     // The detail page shows the notes and its own report button, so only these remain.
     addPlaces();
     if (entry_.installed) {
+        addGoBack();
         addTrash();
     }
+}
+
+void MoreItems::addGoBack() {
+    const std::optional<PreviousCopy> copy = model_.previous(entry_);
+    if (!copy) {
+        return;
+    }
+    addSeparator();
+    const QString space = LocaleFormat::byteCount(copy->bytes);
+    //: Menu item that puts back the version the last update replaced: that version and
+    //: the space the kept copy takes on disk
+    QAction* goBack = addAction(
+        tr("Go Back to %1 (%2)…").arg(QString::fromStdString(copy->version), space), this, [this] {
+            if (actions_.goBack) {
+                actions_.goBack(entry_, model_);
+            }
+        });
+    // Like moving to the Trash: it would race a job of the same app.
+    goBack->setEnabled(!model_.queue().state(entry_.id()).has_value());
 }
 
 void MoreItems::addPlaces() {

@@ -16,7 +16,7 @@ class MoreItems : public QMenu {
 
 public:
     enum class Variant {
-        card,  // cards and table rows: what's new, finder, site, report, trash
+        card,  // cards and table rows: what's new, finder, site, report, go back, trash
         detail // the detail page, which shows the notes and the report itself
     };
 
@@ -35,6 +35,8 @@ private:
     void addDetailItems();
     // "Show in Finder" and "Open ⟨host⟩", where they apply.
     void addPlaces();
+    // "Go Back to ⟨version⟩…" while the last update's previous copy is kept.
+    void addGoBack();
     void addTrash();
 
     KestleModel& model_;

@@ -183,6 +183,27 @@ QString UpdateProblemRow::message(const AppEntry& entry, const UpdateState& stat
     }
     const QString installed =
         entry.installed ? QString::fromStdString(entry.installed->version) : QString();
+    if (kind == JobKind::goBack) {
+        switch (failure) {
+        case F::signature:
+            //: The kept earlier version changed on disk, so it was not put back: the
+            //: installed version that stays
+            return tr("The earlier version was changed since it was kept, so VelmarKestle didn’t "
+                      "put it back. %1 stays as it is.")
+                .arg(installed);
+        case F::appMissing:
+            //: The app or its earlier version changed since the last update: the app's name
+            return tr("%1 changed since its last update, so there’s no earlier version to go "
+                      "back to.")
+                .arg(name);
+        case F::other:
+            //: Going back failed: the error code, the installed version that stays
+            return tr("Going back didn’t work (error %1). %2 stays as it is.")
+                .arg(code, installed);
+        default:
+            break; // the same words as an update's, below
+        }
+    }
     switch (failure) {
     case F::other:
         //: An update failed: the error code, the installed version that stays

@@ -94,7 +94,12 @@ QAbstractButton* UpdateProgressRow::control() const {
 void UpdateProgressRow::refresh() {
     std::optional<UpdateState> state = this->state();
     JobKind kind = model_.queue().kind(entry_.id()).value_or(JobKind::update);
-    QString text = state ? UpdateProgressRow::text(entry_, *state, kind, compact_) : QString();
+    QString goingBackTo;
+    if (auto previous = kind == JobKind::goBack ? model_.previous(entry_) : std::nullopt) {
+        goingBackTo = QString::fromStdString(previous->version);
+    }
+    QString text =
+        state ? UpdateProgressRow::text(entry_, *state, kind, compact_, goingBackTo) : QString();
     label_->setText(text);
     label_->setToolTip(text);
     bar_->setAccessibleName(text);
@@ -123,7 +128,7 @@ std::optional<double> UpdateProgressRow::barFraction(const UpdateState& state) {
 }
 
 QString UpdateProgressRow::text(const AppEntry& entry, const UpdateState& state, JobKind kind,
-                                bool compact) {
+                                bool compact, const QString& goingBackTo) {
     const QString name = QString::fromStdString(entry.app.name);
     const QString latest = entry.latest ? QString::fromStdString(entry.latest->version) : QString();
     const bool install = kind == JobKind::install;
@@ -144,6 +149,19 @@ QString UpdateProgressRow::text(const AppEntry& entry, const UpdateState& state,
     }
 
     const UpdateStep& step = state.step;
+    if (kind == JobKind::goBack && step.kind != UpdateStep::Kind::waitingForQuit) {
+        if (compact) {
+            //: The app is being put back to the version before its last update
+            return tr("Going Back…");
+        }
+        if (step.closesApp) {
+            //: The running app quits, goes back to the earlier version and reopens: its
+            //: name and that version
+            return tr("Quitting %1, going back to %2 and opening it again…").arg(name, goingBackTo);
+        }
+        //: The app goes back to the version before its last update: its name and that version
+        return tr("Going back to %1 %2…").arg(name, goingBackTo);
+    }
     switch (step.kind) {
     case UpdateStep::Kind::downloading: {
         const QString received = LocaleFormat::byteCount(step.received);

@@ -42,9 +42,10 @@ public:
     // The control shown beside the text, or nothing while installing or verifying.
     QAbstractButton* control() const;
 
-    // The status line for a queued or active job; empty for other states.
-    static QString text(const AppEntry& entry, const UpdateState& state, JobKind kind,
-                        bool compact);
+    // The status line for a queued or active job; empty for other states. goingBackTo:
+    // the version a go-back job puts back.
+    static QString text(const AppEntry& entry, const UpdateState& state, JobKind kind, bool compact,
+                        const QString& goingBackTo = {});
     // What the bar shows: the download's share, nothing (stripes) for other steps of a
     // running job, 0 while queued.
     static std::optional<double> barFraction(const UpdateState& state);

@@ -160,6 +160,10 @@ QString UpdateToast::noticeText(const UpdateNotice& notice) {
     case UpdateNotice::Kind::downloadCanceled:
         //: Toast after a canceled first install
         return tr("Download canceled");
+    case UpdateNotice::Kind::wentBack:
+        //: Toast after going back to the version before the last update: the app's name
+        //: and that version
+        return tr("%1 is back to %2").arg(name, text);
     }
     return {};
 }

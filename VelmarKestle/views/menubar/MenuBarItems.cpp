@@ -89,6 +89,10 @@ QString MenuBarItems::progressTitle(const AppEntry& entry, const UpdateState& st
             //: Tray menu line of a first install being put in place
             return tr("%1: installing…").arg(name);
         }
+        if (kind == JobKind::goBack) {
+            //: Tray menu line of an app going back to the version before its last update
+            return tr("%1: going back…").arg(name);
+        }
         //: Tray menu line of an update replacing the installed app
         return tr("%1: replacing…").arg(name);
     }

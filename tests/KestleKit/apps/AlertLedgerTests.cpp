@@ -42,6 +42,19 @@ TEST(AlertLedger, AnnouncesEachNewBuildOnce) {
     EXPECT_EQ(ledger.alerts(entries, true).size(), 1u) << "rolled-back build not announced";
 }
 
+TEST(AlertLedger, ABuildGoneBackFromIsNeverAnnouncedAgainButALaterOneIs) {
+    AlertLedger ledger;
+    ledger.skip("a", "101");
+    std::vector<AppEntry> entries = {entry("a", "100", "101")};
+    EXPECT_TRUE(ledger.alerts(entries, true).empty());
+    ledger.seenBuilds["a"] = "99"; // another build announced in between
+    EXPECT_TRUE(ledger.alerts(entries, true).empty()) << "skipped build announced";
+    EXPECT_TRUE(entries[0].hasUpdate()) << "the update is still offered";
+
+    entries = {entry("a", "100", "102")};
+    EXPECT_EQ(ledger.alerts(entries, true).size(), 1u) << "later build not announced";
+}
+
 TEST(AlertLedger, MarksBuildsSeenSilentlyWhenUpdatesAreNotNotified) {
     AlertLedger ledger;
     std::vector<AppEntry> entries = {entry("a", "100", "101"), entry("b", "5", std::nullopt),
@@ -86,12 +99,13 @@ TEST(AlertLedger, AnnouncesWatchedReleasesOnceWhateverTheSetting) {
 TEST(AlertLedger, StoredFormRoundTripsAndRejectsOtherShapes) {
     AlertLedger ledger;
     ledger.seenBuilds = {{"a", "101"}, {"b", "7.0"}};
+    ledger.skippedBuilds = {{"a", "102"}};
     ledger.watching = {"soon"};
     auto decoded = AlertLedger::decode(ledger.encoded());
     ASSERT_TRUE(decoded.has_value());
     EXPECT_EQ(*decoded, ledger);
     auto plain = nlohmann::json::parse(ledger.encoded());
-    EXPECT_EQ(plain.size(), 2u);
+    EXPECT_EQ(plain.size(), 3u);
     EXPECT_TRUE(plain["watching"].is_array());
 
     const char* refused[] = {
@@ -100,6 +114,8 @@ TEST(AlertLedger, StoredFormRoundTripsAndRejectsOtherShapes) {
         R"({"seenBuilds":[],"watching":[]})",
         R"({"seenBuilds":{"a":1},"watching":[]})",
         R"({"seenBuilds":{},"watching":[1]})",
+        R"({"seenBuilds":{},"skippedBuilds":[],"watching":[]})",
+        R"({"seenBuilds":{},"skippedBuilds":{"a":2},"watching":[]})",
         R"([])",
         "not json",
         "",

@@ -212,15 +212,29 @@ TEST(UpdateQueue, FinishesEachOutcomeByItsTable) {
          UpdateState::failed(failure(F::damaged)),
          {},
          ""},
+        {"went back names the version put back",
+         JobKind::goBack,
+         Outcome::wentBack(),
+         {},
+         N::wentBack,
+         "0.9"},
+        {"going back refused",
+         JobKind::goBack,
+         Outcome::failed(failure(F::signature)),
+         UpdateState::failed(failure(F::signature)),
+         {},
+         ""},
     };
     for (const auto& c : cases) {
         Harness h;
-        AppEntry entry = c.kind == JobKind::update ? h.installed("a") : Harness::notInstalled("a");
+        AppEntry entry = c.kind == JobKind::install ? Harness::notInstalled("a") : h.installed("a");
         if (!c.withFeed) {
             entry.latest.reset();
         }
         if (c.kind == JobKind::update) {
             h.queue->update(entry);
+        } else if (c.kind == JobKind::goBack) {
+            h.queue->goBack(entry, "0.9");
         } else {
             h.queue->install(entry);
         }
@@ -322,6 +336,30 @@ TEST(UpdateQueue, CancelAndRetryQuitActByState) {
     EXPECT_EQ(h.queue->currentID(), "d");
     EXPECT_EQ(h.ends.size(), 2u);
     EXPECT_EQ(h.made.size(), 3u);
+}
+
+// Going back replaces the app's files, so it waits its turn like an update and never
+// runs beside one of the same app; a failure stays while the app is installed.
+TEST(UpdateQueue, GoingBackIsAJobOfItsOwnKindInTheSameLine) {
+    Harness h;
+    auto a = h.installed("a");
+    h.queue->update(a);
+    h.queue->goBack(a, "0.9");
+    EXPECT_EQ(h.queue->kind("a"), JobKind::update) << "asked while the update runs";
+    h.queue->goBack(Harness::notInstalled("b"), "0.9");
+    EXPECT_FALSE(h.state("b")) << "nothing installed to go back from";
+    h.queue->goBack(h.installed("c"), "0.9");
+    h.queue->update(h.installed("c"));
+    EXPECT_EQ(h.queue->kind("c"), JobKind::goBack);
+    EXPECT_EQ(h.state("c"), UpdateState::queued());
+
+    h.session("a").live->end(Outcome::updated());
+    EXPECT_EQ(h.state("c"), checking);
+    h.session("c").live->end(Outcome::failed(failure(F::signature)));
+    h.queue->forgetEnded({h.installed("c", false)});
+    EXPECT_EQ(h.state("c"), UpdateState::failed(failure(F::signature)));
+    h.queue->forgetEnded({Harness::notInstalled("c")});
+    EXPECT_FALSE(h.state("c")) << "a failure kept for an app no longer installed";
 }
 
 TEST(UpdateQueue, ForgetEndedKeepsOnlyFailuresThatStillApply) {

@@ -36,11 +36,13 @@ struct ScriptedSession : UpdateSession {
 
 // A model over three apps after one check: Notes installed 1.1 with 1.2 out and a
 // site, Maps not installed with 3.0 out, Paint installed 2.0 with 2.1 out and no site.
+// With keptCopies, the update to Notes 1.1 kept 1.0 (4.2 MB), and Paint has a copy
+// kept by an update to a build other than the installed one.
 struct ViewTestModel {
     std::shared_ptr<SessionScript> script = std::make_shared<SessionScript>();
     std::unique_ptr<app::KestleModel> model;
 
-    ViewTestModel() {
+    explicit ViewTestModel(bool keptCopies = false) {
         app::Setup setup;
         setup.checker = [](std::stop_token) {
             CheckResult result;
@@ -60,6 +62,25 @@ struct ViewTestModel {
                 {"com.velmar.paint",
                  InstalledApp{Url::fromPath("/Applications/Paint.app"), "2.0", "20"}}};
         };
+        if (keptCopies) {
+            setup.findPrevious = [](const std::map<std::string, InstalledApp>&) {
+                auto kept = [](const std::string& id, const std::string& name,
+                               const std::string& version, const std::string& replacedBy) {
+                    return PreviousCopy{"com.velmar." + id,
+                                        version,
+                                        version,
+                                        replacedBy,
+                                        "2026-12-01T09:00:00Z",
+                                        "/Applications/.velmarkestle-previous/com.velmar." + id +
+                                            "/" + name + ".app",
+                                        "/Applications/" + name + ".app",
+                                        4'200'000};
+                };
+                return std::map<std::string, PreviousCopy>{
+                    {"com.velmar.notes", kept("notes", "Notes", "1.0", "11")},
+                    {"com.velmar.paint", kept("paint", "Paint", "1.9", "19")}};
+            };
+        }
         setup.scope = UpdateScope{{Url::fromPath("/Applications")}};
         setup.termsAccepted = true;
         auto script = this->script;

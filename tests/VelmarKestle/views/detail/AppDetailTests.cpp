@@ -1,4 +1,5 @@
 #include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <utility>
@@ -7,12 +8,15 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QPainter>
 #include <QTextBlock>
 #include <QTextDocument>
 
 #include <gtest/gtest.h>
 
 #include "VelmarKestle/views/ViewTestModel.hpp"
+#include "VelmarKestle/views/ViewTestSupport.hpp"
 #include "platform/PlatformWords.hpp"
 #include "views/components/StatusChip.hpp"
 #include "views/controls/KestleButton.hpp"
@@ -391,4 +395,36 @@ TEST(AppDetail, BackButtonClearsTheDetail) {
     EXPECT_EQ(detail.backButton()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_BracketLeft));
     detail.backButton()->click();
     EXPECT_FALSE(t.model->detail().has_value());
+}
+
+// A picture of the detail page with its menu open on "Go Back to …", for a person to
+// look at; the test checks the item is there and the picture was written.
+TEST(AppDetail, SavesAScreenshotOfTheGoBackItem) {
+    EnglishLocale english;
+    ViewTestModel t(/*keptCopies=*/true);
+    AppDetail detail(*t.model, t.entry("notes"), {});
+    detail.setPalette(kestle::test::lightPalette());
+    detail.resize(820, 620);
+    detail.show();
+    ASSERT_NE(detail.moreMenu(), nullptr);
+    QMenu* menu = detail.moreMenu()->menu();
+    ASSERT_NE(menu, nullptr);
+    menu->popup(detail.moreMenu()->mapToGlobal(QPoint(0, detail.moreMenu()->height())));
+    kestle::test::spin(std::chrono::milliseconds(100));
+    QStringList items;
+    for (QAction* action : menu->actions()) {
+        items << action->text();
+    }
+    ASSERT_TRUE(items.filter("Go Back to 1.0 (").size() == 1) << items.join("|").toStdString();
+
+    QImage image = detail.grab().toImage();
+    QPainter painter(&image);
+    painter.drawPixmap(detail.mapFromGlobal(menu->pos()), menu->grab());
+    painter.end();
+    menu->hide();
+    const std::filesystem::path folder = KESTLE_SCREENSHOT_DIR;
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path file = folder / "detail-go-back-light.png";
+    ASSERT_TRUE(image.save(QString::fromStdString(file.string())));
+    EXPECT_GT(std::filesystem::file_size(file), 10'000u);
 }

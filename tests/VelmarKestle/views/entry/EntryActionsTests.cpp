@@ -15,6 +15,7 @@
 #include "views/entry/NotifyMeButton.hpp"
 #include "views/jobs/UpdateProblemRow.hpp"
 #include "views/jobs/UpdateProgressRow.hpp"
+#include "views/style/LocaleFormat.hpp"
 
 using kestle::AppEntry;
 using kestle::CatalogApp;
@@ -234,6 +235,33 @@ TEST(MoreItems, ItemsPerStatusAndVariant) {
         MoreItems menu(*t.model, c.entry, {}, c.variant);
         EXPECT_EQ(itemsOf(menu), c.items);
     }
+}
+
+// Offered only for the build the kept copy was replaced by, with the space it takes,
+// and only while no job of the app is in the queue.
+TEST(MoreItems, GoBackIsOfferedForAKeptCopyOfTheInstalledBuild) {
+    ViewTestModel t(/*keptCopies=*/true);
+    std::vector<std::string> asked;
+    AppActions actions;
+    actions.goBack = [&](const AppEntry& e, kestle::app::KestleModel&) { asked.push_back(e.id()); };
+    const std::string goBack =
+        "Go Back to 1.0 (" + kestle::app::LocaleFormat::byteCount(4'200'000).toStdString() + ")…";
+    MoreItems card(*t.model, t.entry("notes"), actions, MoreItems::Variant::card);
+    MoreItems detail(*t.model, t.entry("notes"), actions, MoreItems::Variant::detail);
+    EXPECT_EQ(itemsOf(card), (Items{"What’s New in 1.2", "Show in Folder", "Open velmar.example",
+                                    "Report a Problem…", "-", goBack, "-", "Move to Trash…"}));
+    EXPECT_EQ(itemsOf(detail),
+              (Items{"Show in Folder", "Open velmar.example", "-", goBack, "-", "Move to Trash…"}));
+    MoreItems paint(*t.model, t.entry("paint"), actions, MoreItems::Variant::card);
+    EXPECT_EQ(itemsOf(paint).back(), "Move to Trash…") << "offered for a build put there by hand";
+    EXPECT_EQ(std::ranges::count(itemsOf(paint), "-"), 1);
+
+    t.model->queue().update(t.entry("notes"));
+    EXPECT_EQ(itemsOf(card)[5], goBack + " (off)") << "while an update runs";
+    t.script->end(UpdateOutcome::canceled());
+    itemsOf(card);
+    card.actions()[5]->trigger();
+    EXPECT_EQ(asked, std::vector<std::string>{"notes"});
 }
 
 TEST(MoreItems, TrashWaitsForTheQueueAndItemsAct) {
