@@ -198,8 +198,7 @@ QString UpdateProblemRow::message(const AppEntry& entry, const UpdateState& stat
                 .arg(name);
         case F::other:
             //: Going back failed: the error code, the installed version that stays
-            return tr("Going back didn’t work (error %1). %2 stays as it is.")
-                .arg(code, installed);
+            return tr("Going back didn’t work (error %1). %2 stays as it is.").arg(code, installed);
         default:
             break; // the same words as an update's, below
         }
