@@ -239,6 +239,31 @@ TEST(UpdateProblemRow, MessagePerFailureAndJobKind) {
     }
 }
 
+// Going back names the version it puts back and reads its own refusals; a failure it
+// shares with updates (no permission) reads the same.
+TEST(UpdateRows, GoingBackHasItsOwnWords) {
+    EnglishLocale english;
+    using F = UpdateFailure::Kind;
+    constexpr JobKind goBack = JobKind::goBack;
+    EXPECT_EQ(UpdateProgressRow::text(notes(), active(UpdateStep::installing(true)), goBack, false,
+                                      "1.0"),
+              "Quitting Notes, going back to 1.0 and opening it again…");
+    EXPECT_EQ(
+        UpdateProgressRow::text(notes(), active(UpdateStep::checking()), goBack, false, "1.0"),
+        "Going back to Notes 1.0…");
+    EXPECT_EQ(UpdateProgressRow::text(notes(), active(UpdateStep::installing(false)), goBack, true),
+              "Going Back…");
+    EXPECT_EQ(UpdateProgressRow::text(notes(), active(UpdateStep::waitingForQuit()), goBack, false),
+              "Notes hasn’t quit yet.");
+    EXPECT_EQ(UpdateProblemRow::message(notes(), failed(F::signature), goBack),
+              "The earlier version was changed since it was kept, so VelmarKestle didn’t put it "
+              "back. 1.1 stays as it is.");
+    EXPECT_EQ(UpdateProblemRow::message(notes(), failed(F::appMissing), goBack),
+              "Notes changed since its last update, so there’s no earlier version to go back to.");
+    EXPECT_EQ(UpdateProblemRow::message(notes(), failed(F::noPermission), goBack),
+              UpdateProblemRow::message(notes(), failed(F::noPermission), JobKind::update));
+}
+
 TEST(UpdateProblemRow, ButtonFitsTheProblemAndActsThroughTheModel) {
     using F = UpdateFailure::Kind;
     enum class Effect { retried, opened, siteOpened };

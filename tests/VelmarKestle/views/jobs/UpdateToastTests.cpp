@@ -38,6 +38,7 @@ TEST(UpdateToast, NoticeTextPerKind) {
         {UpdateNotice::Kind::installed, "Notes is installed"},
         {UpdateNotice::Kind::noUpdate, "Notes has no update to install"},
         {UpdateNotice::Kind::downloadCanceled, "Download canceled"},
+        {UpdateNotice::Kind::wentBack, "Notes is back to 1.2"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
