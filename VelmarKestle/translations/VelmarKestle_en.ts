@@ -430,6 +430,38 @@ Main button of an installed, up-to-date app</extracomment>
     </message>
 </context>
 <context>
+    <name>kestle::app::GoBackFlow</name>
+    <message>
+        <source>%1 %2 takes the place of %1 %3, which is removed, freeing %4.</source>
+        <extracomment>Going back: the app&apos;s name, the version put back, the version removed and the space that frees</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is open: VelmarKestle quits it and opens it again.</source>
+        <extracomment>Going back while the app is open: its name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You won’t be notified about %1 again, but you can still update to it from the window.</source>
+        <extracomment>Going back: the version gone back from, which is still offered in the window</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Go Back to %1 %2?</source>
+        <extracomment>Title of the question before going back: the app&apos;s name and the earlier version</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Go Back</source>
+        <extracomment>Button that goes back to the earlier version</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>kestle::app::KestleCommands</name>
     <message>
         <source>About VelmarKestle</source>
@@ -738,6 +770,11 @@ Main button of an installed, up-to-date app</extracomment>
         <extracomment>Tray menu line of an update replacing the installed app</extracomment>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1: going back…</source>
+        <extracomment>Tray menu line of an app going back to the version before its last update</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>kestle::app::MoreItems</name>
@@ -759,6 +796,11 @@ Main button of an installed, up-to-date app</extracomment>
     <message>
         <source>Move to Trash…</source>
         <extracomment>Menu item that starts moving the installed app to the Trash</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Go Back to %1 (%2)…</source>
+        <extracomment>Menu item that puts back the version the last update replaced: that version and the space the kept copy takes on disk</extracomment>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1306,6 +1348,21 @@ Main button of an installed, up-to-date app</extracomment>
         <extracomment>The installed app was moved or deleted: the app&apos;s name</extracomment>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The earlier version was changed since it was kept, so VelmarKestle didn’t put it back. %1 stays as it is.</source>
+        <extracomment>The kept earlier version changed on disk, so it was not put back: the installed version that stays</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 changed since its last update, so there’s no earlier version to go back to.</source>
+        <extracomment>The app or its earlier version changed since the last update: the app&apos;s name</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Going back didn’t work (error %1). %2 stays as it is.</source>
+        <extracomment>Going back failed: the error code, the installed version that stays</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>kestle::app::UpdateProgressRow</name>
@@ -1429,6 +1486,21 @@ Main button of an installed, up-to-date app</extracomment>
         <extracomment>The download&apos;s signature by the maker is being checked</extracomment>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Going Back…</source>
+        <extracomment>The app is being put back to the version before its last update</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quitting %1, going back to %2 and opening it again…</source>
+        <extracomment>The running app quits, goes back to the earlier version and reopens: its name and that version</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Going back to %1 %2…</source>
+        <extracomment>The app goes back to the version before its last update: its name and that version</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>kestle::app::UpdateSettings</name>
@@ -1498,6 +1570,11 @@ Main button of an installed, up-to-date app</extracomment>
     <message>
         <source>Download canceled</source>
         <extracomment>Toast after a canceled first install</extracomment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is back to %2</source>
+        <extracomment>Toast after going back to the version before the last update: the app&apos;s name and that version</extracomment>
         <translation type="unfinished"></translation>
     </message>
 </context>

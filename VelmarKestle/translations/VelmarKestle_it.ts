@@ -430,6 +430,38 @@ Main button of an installed, up-to-date app</extracomment>
     </message>
 </context>
 <context>
+    <name>kestle::app::GoBackFlow</name>
+    <message>
+        <source>%1 %2 takes the place of %1 %3, which is removed, freeing %4.</source>
+        <extracomment>Going back: the app&apos;s name, the version put back, the version removed and the space that frees</extracomment>
+        <translation>%1 %2 prende il posto di %1 %3, che viene eliminata liberando %4.</translation>
+    </message>
+    <message>
+        <source>%1 is open: VelmarKestle quits it and opens it again.</source>
+        <extracomment>Going back while the app is open: its name</extracomment>
+        <translation>%1 è aperta: VelmarKestle la chiude e la riapre.</translation>
+    </message>
+    <message>
+        <source>You won’t be notified about %1 again, but you can still update to it from the window.</source>
+        <extracomment>Going back: the version gone back from, which is still offered in the window</extracomment>
+        <translation>Non riceverai più notifiche per la versione %1, ma potrai comunque aggiornarla dalla finestra.</translation>
+    </message>
+    <message>
+        <source>Go Back to %1 %2?</source>
+        <extracomment>Title of the question before going back: the app&apos;s name and the earlier version</extracomment>
+        <translation>Tornare a %1 %2?</translation>
+    </message>
+    <message>
+        <source>Go Back</source>
+        <extracomment>Button that goes back to the earlier version</extracomment>
+        <translation>Torna indietro</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annulla</translation>
+    </message>
+</context>
+<context>
     <name>kestle::app::KestleCommands</name>
     <message>
         <source>About VelmarKestle</source>
@@ -738,6 +770,11 @@ Main button of an installed, up-to-date app</extracomment>
         <extracomment>Tray menu line of an update replacing the installed app</extracomment>
         <translation>%1: sostituzione…</translation>
     </message>
+    <message>
+        <source>%1: going back…</source>
+        <extracomment>Tray menu line of an app going back to the version before its last update</extracomment>
+        <translation>%1: ritorno alla versione precedente…</translation>
+    </message>
 </context>
 <context>
     <name>kestle::app::MoreItems</name>
@@ -760,6 +797,11 @@ Main button of an installed, up-to-date app</extracomment>
         <source>Move to Trash…</source>
         <extracomment>Menu item that starts moving the installed app to the Trash</extracomment>
         <translation>Sposta nel Cestino…</translation>
+    </message>
+    <message>
+        <source>Go Back to %1 (%2)…</source>
+        <extracomment>Menu item that puts back the version the last update replaced: that version and the space the kept copy takes on disk</extracomment>
+        <translation>Torna alla versione %1 (%2)…</translation>
     </message>
 </context>
 <context>
@@ -1306,6 +1348,21 @@ Main button of an installed, up-to-date app</extracomment>
         <extracomment>The installed app was moved or deleted: the app&apos;s name</extracomment>
         <translation>%1 non è più dove si trovava.</translation>
     </message>
+    <message>
+        <source>The earlier version was changed since it was kept, so VelmarKestle didn’t put it back. %1 stays as it is.</source>
+        <extracomment>The kept earlier version changed on disk, so it was not put back: the installed version that stays</extracomment>
+        <translation>La versione precedente è stata modificata dopo essere stata conservata, quindi VelmarKestle non l’ha ripristinata. Resta installata la versione %1.</translation>
+    </message>
+    <message>
+        <source>%1 changed since its last update, so there’s no earlier version to go back to.</source>
+        <extracomment>The app or its earlier version changed since the last update: the app&apos;s name</extracomment>
+        <translation>%1 è cambiata dopo l’ultimo aggiornamento, quindi non c’è una versione precedente a cui tornare.</translation>
+    </message>
+    <message>
+        <source>Going back didn’t work (error %1). %2 stays as it is.</source>
+        <extracomment>Going back failed: the error code, the installed version that stays</extracomment>
+        <translation>Il ritorno alla versione precedente non è riuscito (errore %1). Resta installata la versione %2.</translation>
+    </message>
 </context>
 <context>
     <name>kestle::app::UpdateProgressRow</name>
@@ -1429,6 +1486,21 @@ Main button of an installed, up-to-date app</extracomment>
         <extracomment>The download&apos;s signature by the maker is being checked</extracomment>
         <translation>Verifica della firma di velmar…</translation>
     </message>
+    <message>
+        <source>Going Back…</source>
+        <extracomment>The app is being put back to the version before its last update</extracomment>
+        <translation>Ritorno in corso…</translation>
+    </message>
+    <message>
+        <source>Quitting %1, going back to %2 and opening it again…</source>
+        <extracomment>The running app quits, goes back to the earlier version and reopens: its name and that version</extracomment>
+        <translation>Chiusura di %1, ritorno alla versione %2 e riapertura…</translation>
+    </message>
+    <message>
+        <source>Going back to %1 %2…</source>
+        <extracomment>The app goes back to the version before its last update: its name and that version</extracomment>
+        <translation>Ritorno a %1 %2…</translation>
+    </message>
 </context>
 <context>
     <name>kestle::app::UpdateSettings</name>
@@ -1499,6 +1571,11 @@ Main button of an installed, up-to-date app</extracomment>
         <source>Download canceled</source>
         <extracomment>Toast after a canceled first install</extracomment>
         <translation>Download annullato</translation>
+    </message>
+    <message>
+        <source>%1 is back to %2</source>
+        <extracomment>Toast after going back to the version before the last update: the app&apos;s name and that version</extracomment>
+        <translation>%1 è tornata alla versione %2</translation>
     </message>
 </context>
 <context>
