@@ -52,7 +52,7 @@ struct Fixture {
                 failed.insert(app.id);
             }
         }
-        entries = AppEntry::entries(catalog, installed, latest, failed);
+        entries = AppEntry::entries(catalog, installed, latest, {}, failed);
     }
 };
 
@@ -74,7 +74,7 @@ size_t visible(const std::vector<AppEntry>& entries, AppFilter filter, const std
 void BM_BuildEntries(benchmark::State& state) {
     const auto& f = fixture();
     for (auto _ : state) {
-        auto entries = AppEntry::entries(f.catalog, f.installed, f.latest, f.failed);
+        auto entries = AppEntry::entries(f.catalog, f.installed, f.latest, {}, f.failed);
         benchmark::DoNotOptimize(entries);
     }
 }

@@ -9,6 +9,22 @@ bool AppEntry::hasUpdate() const {
     return installed && latest && Version::isNewer(latest->build, installed->build);
 }
 
+std::vector<const FeedItem*> AppEntry::newerReleases() const {
+    std::vector<const FeedItem*> newer;
+    if (!hasUpdate()) {
+        return newer;
+    }
+    newer.push_back(&*latest);
+    // Newest first, so the newer ones are a leading run.
+    for (const FeedItem& item : earlier) {
+        if (!Version::isNewer(item.build, installed->build)) {
+            break;
+        }
+        newer.push_back(&item);
+    }
+    return newer;
+}
+
 AppEntry::Status AppEntry::status() const {
     if (!installed) {
         return app.status == CatalogApp::Status::coming ? Status::coming : Status::notInstalled;
@@ -40,6 +56,7 @@ bool AppEntry::matches(const SearchQuery& query, std::string_view language) cons
 std::vector<AppEntry> AppEntry::entries(const Catalog& catalog,
                                         const std::map<std::string, InstalledApp>& installed,
                                         const std::map<std::string, FeedItem>& latest,
+                                        const std::map<std::string, std::vector<FeedItem>>& earlier,
                                         const std::set<std::string>& failedFeeds) {
     std::vector<AppEntry> out;
     out.reserve(catalog.apps.size());
@@ -50,11 +67,13 @@ std::vector<AppEntry> AppEntry::entries(const Catalog& catalog,
             continue;
         }
         auto release = latest.find(app.id);
+        auto before = earlier.find(app.id);
         out.push_back(AppEntry{
             app,
             isInstalled ? std::optional(found->second) : std::nullopt,
             release != latest.end() ? std::optional(release->second) : std::nullopt,
             failedFeeds.contains(app.id),
+            before != earlier.end() ? before->second : std::vector<FeedItem>{},
         });
     }
     return out;

@@ -23,6 +23,8 @@ struct AppEntry {
     std::optional<InstalledApp> installed;
     std::optional<FeedItem> latest;
     bool feedFailed = false;
+    // The releases offered before latest, newest first, as far as the check kept them.
+    std::vector<FeedItem> earlier = {};
 
     const std::string& id() const { return app.id; }
     Status status() const;
@@ -31,18 +33,22 @@ struct AppEntry {
     bool isUpToDate() const;
     // Installed, and the feed offers a newer build.
     bool hasUpdate() const;
+    // What an update brings, newest first: latest, then the earlier releases newer
+    // than the installed build. Empty without an update.
+    std::vector<const FeedItem*> newerReleases() const;
     // The search test: the name or the tagline in that language contains the query
     // (trimmed of spaces and tabs), ignoring case and diacritics.
     bool matches(std::string_view query, std::string_view language) const;
     // The same with a query prepared once for a whole list (query trimmed first).
     bool matches(const SearchQuery& query, std::string_view language) const;
 
-    // The entries in catalog order. installed is keyed by bundle identifier, latest
-    // and failedFeeds by app id. Hidden apps are left out unless installed.
-    static std::vector<AppEntry> entries(const Catalog& catalog,
-                                         const std::map<std::string, InstalledApp>& installed,
-                                         const std::map<std::string, FeedItem>& latest,
-                                         const std::set<std::string>& failedFeeds);
+    // The entries in catalog order. installed is keyed by bundle identifier, latest,
+    // earlier and failedFeeds by app id. Hidden apps are left out unless installed.
+    static std::vector<AppEntry>
+    entries(const Catalog& catalog, const std::map<std::string, InstalledApp>& installed,
+            const std::map<std::string, FeedItem>& latest,
+            const std::map<std::string, std::vector<FeedItem>>& earlier,
+            const std::set<std::string>& failedFeeds);
 
     friend bool operator==(const AppEntry&, const AppEntry&) = default;
 };

@@ -8,6 +8,47 @@
 
 namespace kestle {
 
+namespace {
+
+// The bytes of text an item holds, the part a hostile feed can make large.
+size_t textSize(const FeedItem& item) {
+    size_t size = item.build.size() + item.version.size() + item.minimumSystem.value_or("").size() +
+                  item.channel.value_or("").size() + item.edSignature.value_or("").size() +
+                  (item.download ? item.download->str().size() : 0);
+    for (const std::string& hardware : item.hardware) {
+        size += hardware.size();
+    }
+    for (const auto& [language, text] : item.notes) {
+        size += language.size() + text.size();
+    }
+    return size;
+}
+
+std::vector<FeedItem> keptEarlier(const std::vector<const FeedItem*>& earlier) {
+    std::vector<FeedItem> kept;
+    size_t held = 0;
+    for (const FeedItem* item : earlier) {
+        if (kept.size() == Checker::maxEarlier) {
+            break;
+        }
+        FeedItem copy = *item;
+        if (kept.size() >= Checker::notedEarlier) {
+            copy.notes.clear();
+        }
+        if (held + textSize(copy) > Checker::earlierBudget) {
+            copy.notes.clear();
+            if (held + textSize(copy) > Checker::earlierBudget) {
+                break;
+            }
+        }
+        held += textSize(copy);
+        kept.push_back(std::move(copy));
+    }
+    return kept;
+}
+
+} // namespace
+
 struct Checker::FeedOutcome {
     std::string id;
     std::variant<std::vector<FeedItem>, CheckFailure> result;
@@ -113,6 +154,13 @@ CheckResult Checker::check(std::stop_token stop) const {
         }
         if (auto item = Feed::latest(*items, system_, architecture_)) {
             result.latest[outcome.id] = std::move(*item);
+        }
+        if (auto earlier = keptEarlier(Feed::earlier(*items, system_, architecture_));
+            !earlier.empty()) {
+            result.earlier[outcome.id] = std::move(earlier);
+        } else {
+            // A later result for the same id replaces the earlier one whole.
+            result.earlier.erase(outcome.id);
         }
     }
     return result;

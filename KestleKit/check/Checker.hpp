@@ -17,6 +17,14 @@ namespace kestle {
 // falling back to its cached copy when the fresh one fails.
 class Checker {
 public:
+    // What a result keeps of the releases before an app's latest, whatever the feed
+    // holds: at most this many, newest first...
+    static constexpr size_t maxEarlier = 100;
+    // ...notes only on the newest of them, as no view shows more...
+    static constexpr size_t notedEarlier = 9;
+    // ...and about this many bytes of text in all; the older ones past it are dropped.
+    static constexpr size_t earlierBudget = 2 << 20;
+
     Checker(std::shared_ptr<const KestleSource> source, UpdateSignature key,
             std::optional<CheckCache> cache, std::string system, std::string architecture);
 

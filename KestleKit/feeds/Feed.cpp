@@ -409,11 +409,19 @@ std::expected<std::vector<FeedItem>, FeedError> Feed::items(std::string_view byt
     }
 }
 
+namespace {
+
+bool isOffered(const FeedItem& item, std::string_view system, std::string_view architecture) {
+    return !item.channel && item.download && item.runs(system, architecture);
+}
+
+} // namespace
+
 std::optional<FeedItem> Feed::latest(const std::vector<FeedItem>& items, std::string_view system,
                                      std::string_view architecture) {
     const FeedItem* choice = nullptr;
     for (const FeedItem& item : items) {
-        if (item.channel || !item.download || !item.runs(system, architecture)) {
+        if (!isOffered(item, system, architecture)) {
             continue;
         }
         if (choice == nullptr ||
@@ -425,6 +433,32 @@ std::optional<FeedItem> Feed::latest(const std::vector<FeedItem>& items, std::st
         return std::nullopt;
     }
     return *choice;
+}
+
+std::vector<const FeedItem*> Feed::earlier(const std::vector<FeedItem>& items,
+                                           std::string_view system, std::string_view architecture) {
+    std::vector<const FeedItem*> offered;
+    for (const FeedItem& item : items) {
+        if (isOffered(item, system, architecture)) {
+            offered.push_back(&item);
+        }
+    }
+    // Stable, so the first of equal builds comes first; a merge sort also stays within
+    // the list whatever odd build texts make of the order.
+    std::stable_sort(offered.begin(), offered.end(), [](const FeedItem* a, const FeedItem* b) {
+        return Version::isNewer(a->build, b->build);
+    });
+    std::vector<const FeedItem*> out;
+    for (size_t i = 1; i < offered.size(); ++i) {
+        // Compared with the newest rather than the previous, so nothing kept is ever
+        // as new as the latest, even where the texts do not order consistently.
+        const FeedItem* previous = out.empty() ? offered.front() : out.back();
+        if (Version::isNewer(offered.front()->build, offered[i]->build) &&
+            Version::isNewer(previous->build, offered[i]->build)) {
+            out.push_back(offered[i]);
+        }
+    }
+    return out;
 }
 
 } // namespace kestle

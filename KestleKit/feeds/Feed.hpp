@@ -28,6 +28,13 @@ struct Feed {
     // run on that system and architecture; the first of equal builds wins.
     static std::optional<FeedItem> latest(const std::vector<FeedItem>& items,
                                           std::string_view system, std::string_view architecture);
+
+    // The other items latest chooses among whose builds are older than its choice,
+    // newest first, one per build (the first of equal builds): what an update from an
+    // older build brings besides the latest. They point into items.
+    static std::vector<const FeedItem*> earlier(const std::vector<FeedItem>& items,
+                                                std::string_view system,
+                                                std::string_view architecture);
 };
 
 } // namespace kestle

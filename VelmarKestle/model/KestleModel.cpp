@@ -159,7 +159,7 @@ void KestleModel::check(CheckReason reason, std::function<void()> done) {
     emit lastAttemptChanged();
     std::function<CheckResult()> checker = [check = setup_.checker, stop = checkStop_.get_token()] {
         if (!check) {
-            return CheckResult{std::nullopt, CheckFailure::invalid(), {}, {}};
+            return CheckResult{std::nullopt, CheckFailure::invalid(), {}, {}, {}};
         }
         return check(stop);
     };
@@ -168,7 +168,7 @@ void KestleModel::check(CheckReason reason, std::function<void()> done) {
         [this, reason, done = std::move(done)](CheckResult result) {
             applyResult(reason, std::move(result), done);
         },
-        CheckResult{std::nullopt, CheckFailure::invalid(), {}, {}});
+        CheckResult{std::nullopt, CheckFailure::invalid(), {}, {}, {}});
 }
 
 void KestleModel::applyResult(CheckReason reason, CheckResult result, std::function<void()> done) {
@@ -249,8 +249,8 @@ void KestleModel::refreshInstalled(std::function<void()> done) {
                 for (const auto& [id, failure] : result_->failedFeeds) {
                     failed.insert(id);
                 }
-                setEntries(
-                    AppEntry::entries(*result_->catalog, installed_, result_->latest, failed));
+                setEntries(AppEntry::entries(*result_->catalog, installed_, result_->latest,
+                                             result_->earlier, failed));
             } else {
                 setEntries({});
             }

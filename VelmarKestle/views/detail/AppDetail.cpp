@@ -197,7 +197,7 @@ void AppDetail::refresh() {
     retranslate();
     name_->setText(QString::fromStdString(entry_.app.name));
     facts_->setFacts(FactStrip::facts(entry_));
-    notes_->setVisible(notes_->setRelease(entry_.latest, model_.language()));
+    notes_->setVisible(notes_->setEntry(entry_, model_.language()));
     summary_->setText(QString::fromStdString(entry_.app.summary.text(model_.language())));
     rebuildLinks();
     showJob();

@@ -11,14 +11,12 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "feeds/ReleaseNotes.hpp"
-#include "views/controls/SiteLink.hpp"
+#include "views/detail/ReleaseSection.hpp"
 #include "views/style/KestleStyle.hpp"
 #include "views/style/LocaleFormat.hpp"
-#include "views/style/VelmarTheme.hpp"
 
 namespace kestle::app {
 
@@ -27,65 +25,16 @@ namespace {
 constexpr qreal kTitleSize = 15;
 constexpr qreal kTextSize = 13;
 constexpr int kSpacing = 10;
-constexpr int kItemSpacing = 6;
-constexpr int kBulletSpacing = 8;
+constexpr int kSectionSpacing = 14;
 constexpr int kListWidth = 560;
-
-// One bullet's text: rich when the item is plain inline Markdown, else the item
-// verbatim. The link colour follows the palette, so the text is rebuilt with it.
-class NoteText : public QLabel {
-public:
-    explicit NoteText(QWidget* parent) : QLabel(parent) {
-        setWordWrap(true);
-        setFont(KestleStyle::font(kTextSize, QFont::Normal));
-        setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-        connect(this, &QLabel::linkActivated, this, [](const QString& link) {
-            QUrl url(link);
-            // A relative link has nowhere to go outside the page it was written for.
-            if (url.isValid() && !url.scheme().isEmpty()) {
-                SiteLink::openUrl(url);
-            }
-        });
-    }
-
-    void setItem(const QString& item) {
-        item_ = item;
-        render();
-    }
-
-protected:
-    void changeEvent(QEvent* event) override {
-        QLabel::changeEvent(event);
-        if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange) {
-            render();
-        }
-    }
-
-private:
-    void render() {
-        QColor link = VelmarTheme::color(VelmarTheme::Color::accent, palette());
-        if (auto html = ReleaseNotesView::itemHtml(item_, font(), link)) {
-            if (textFormat() != Qt::RichText || text() != *html) {
-                setTextFormat(Qt::RichText);
-                setText(*html);
-            }
-        } else {
-            setTextFormat(Qt::PlainText);
-            setText(item_);
-        }
-        setAccessibleName(item_);
-    }
-
-    QString item_;
-};
 
 } // namespace
 
 ReleaseNotesView::ReleaseNotesView(QWidget* parent)
     : QWidget(parent), title_(new HeadingLabel({}, this)),
       date_(new ToneLabel(ToneLabel::Tone::secondary, this)), list_(new QWidget(this)),
-      listLayout_(new QVBoxLayout(list_)) {
+      listLayout_(new QVBoxLayout(list_)),
+      earlier_(new ToneLabel(ToneLabel::Tone::secondary, list_)) {
     title_->setFont(KestleStyle::font(kTitleSize, QFont::Bold));
     date_->setFont(KestleStyle::font(kTextSize, QFont::Normal));
     // The date shares the title's first baseline.
@@ -100,8 +49,12 @@ ReleaseNotesView::ReleaseNotesView(QWidget* parent)
     header->addStretch(1);
 
     listLayout_->setContentsMargins(0, 0, 0, 0);
-    listLayout_->setSpacing(kItemSpacing);
+    listLayout_->setSpacing(kSectionSpacing);
     list_->setMaximumWidth(kListWidth);
+    earlier_->setFont(KestleStyle::font(kTextSize, QFont::Normal));
+    earlier_->setWordWrap(true);
+    listLayout_->addWidget(earlier_);
+    earlier_->hide();
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -120,40 +73,71 @@ bool ReleaseNotesView::setRelease(const std::optional<FeedItem>& item, std::stri
     std::optional<std::string> notes = item ? item->notesFor(language) : std::nullopt;
     std::vector<std::string> items =
         notes ? ReleaseNotes::items(*notes) : std::vector<std::string>{};
-    shownItems_ = static_cast<int>(items.size());
+    earlier_->hide();
     if (items.empty()) {
+        hideSectionsFrom(0);
         return false;
     }
     //: Heading of the release notes on the detail page: the latest version
     title_->setText(tr("What’s New in %1").arg(QString::fromStdString(item->version)));
     date_->setText(item->date ? LocaleFormat::releaseDate(*item->date) : QString());
     date_->setVisible(item->date.has_value());
-
-    while (rows_.size() < items.size()) {
-        auto* row = new QWidget(list_);
-        auto* layout = new QHBoxLayout(row);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->setSpacing(kBulletSpacing);
-        auto* bullet = new ToneLabel(ToneLabel::Tone::secondary, row);
-        bullet->setText(QStringLiteral("•"));
-        bullet->setFont(KestleStyle::font(kTextSize, QFont::Normal));
-        bullet->setAccessibleName({});
-        auto* text = new NoteText(row);
-        // Same font and top edge, so the bullet sits on the text's first baseline.
-        layout->addWidget(bullet, 0, Qt::AlignTop);
-        layout->addWidget(text, 1, Qt::AlignTop);
-        listLayout_->addWidget(row);
-        rows_.push_back(row);
-        texts_.push_back(text);
-    }
-    for (size_t i = 0; i < rows_.size(); ++i) {
-        const bool shown = i < items.size();
-        if (shown) {
-            static_cast<NoteText*>(texts_[i])->setItem(QString::fromStdString(items[i]));
-        }
-        rows_[i]->setVisible(shown);
-    }
+    sectionAt(0)->setRelease(*item, items, false);
+    hideSectionsFrom(1);
     return true;
+}
+
+bool ReleaseNotesView::setEntry(const AppEntry& entry, std::string_view language) {
+    const std::vector<const FeedItem*> newer = entry.newerReleases();
+    if (newer.size() < 2) {
+        return setRelease(entry.latest, language);
+    }
+    int shown = 0;
+    size_t listed = 0; // releases up to the last one shown
+    for (size_t i = 0; i < newer.size() && shown < maxSections; ++i) {
+        std::optional<std::string> notes = newer[i]->notesFor(language);
+        std::vector<std::string> items =
+            notes ? ReleaseNotes::items(*notes) : std::vector<std::string>{};
+        if (!items.empty()) {
+            sectionAt(shown++)->setRelease(*newer[i], items, true);
+            listed = i + 1;
+        }
+    }
+    hideSectionsFrom(shown);
+    if (shown == 0) {
+        earlier_->hide();
+        return false;
+    }
+    //: Heading of the release notes of an update that skips versions: the installed version
+    title_->setText(
+        tr("What’s New Since %1").arg(QString::fromStdString(entry.installed->version)));
+    date_->hide();
+    const int rest = static_cast<int>(newer.size() - listed);
+    if (rest > 0) {
+        //: After the notes of the newest releases: how many older ones the update also brings
+        earlier_->setText(tr("and %n earlier versions", nullptr, rest));
+    }
+    earlier_->setVisible(rest > 0);
+    return true;
+}
+
+ReleaseSection* ReleaseNotesView::sectionAt(int index) {
+    while (sections_.size() <= static_cast<size_t>(index)) {
+        auto* section = new ReleaseSection(list_);
+        // Before the count of the releases not listed.
+        listLayout_->insertWidget(listLayout_->count() - 1, section);
+        sections_.push_back(section);
+    }
+    ReleaseSection* section = sections_[static_cast<size_t>(index)];
+    section->show();
+    return section;
+}
+
+void ReleaseNotesView::hideSectionsFrom(int index) {
+    shownSections_ = index;
+    for (size_t i = static_cast<size_t>(index); i < sections_.size(); ++i) {
+        sections_[i]->hide();
+    }
 }
 
 QString ReleaseNotesView::title() const {
@@ -164,11 +148,15 @@ QString ReleaseNotesView::dateText() const {
     return date_->isHidden() ? QString() : date_->text();
 }
 
-QLabel* ReleaseNotesView::itemLabel(int index) const {
-    if (index < 0 || index >= shownItems_) {
+ReleaseSection* ReleaseNotesView::section(int index) const {
+    if (index < 0 || index >= shownSections_) {
         return nullptr;
     }
-    return texts_[static_cast<size_t>(index)];
+    return sections_[static_cast<size_t>(index)];
+}
+
+QString ReleaseNotesView::earlierText() const {
+    return earlier_->isHidden() ? QString() : earlier_->text();
 }
 
 std::unique_ptr<QTextDocument> ReleaseNotesView::inlineMarkdown(const QString& item) {

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "apps/AppEntry.hpp"
 #include "feeds/FeedItem.hpp"
 #include "views/components/HeadingLabel.hpp"
 #include "views/components/ToneLabel.hpp"
@@ -20,23 +21,32 @@ class QVBoxLayout;
 
 namespace kestle::app {
 
-// "What's New" of the latest release: a heading with the release date, then one bullet
-// per item of the notes, each read as inline Markdown.
+class ReleaseSection;
+
+// "What's New": the notes of the latest release under a heading with its date or, for
+// an update that skips versions, the notes of each release it brings, newest first.
 class ReleaseNotesView : public QWidget {
     Q_OBJECT
 
 public:
+    // Releases listed at most; the older ones are only counted.
+    static constexpr int maxSections = 10;
+
     explicit ReleaseNotesView(QWidget* parent = nullptr);
 
     // Shows the release's notes in that language (or the fallback the item picks);
     // false when there are none to show.
     bool setRelease(const std::optional<FeedItem>& item, std::string_view language);
+    // What the entry's page shows: every release an update brings that has notes,
+    // else the latest's; false when there are none to show.
+    bool setEntry(const AppEntry& entry, std::string_view language);
 
     QString title() const;
     QString dateText() const;
-    int itemCount() const { return shownItems_; }
-    // The text of one bullet, rich or plain.
-    QLabel* itemLabel(int index) const;
+    int sectionCount() const { return shownSections_; }
+    ReleaseSection* section(int index) const;
+    // The line counting the releases not listed; empty when there is none.
+    QString earlierText() const;
 
     // The item read as inline Markdown, or nothing when it reads as more than one plain
     // paragraph (a heading, list, quote, code block, rule or image).
@@ -47,13 +57,17 @@ public:
                                            const QColor& link);
 
 private:
+    // The section for the next release, made when first needed.
+    ReleaseSection* sectionAt(int index);
+    void hideSectionsFrom(int index);
+
     HeadingLabel* title_;
     ToneLabel* date_;
     QWidget* list_;
     QVBoxLayout* listLayout_;
-    std::vector<QWidget*> rows_;
-    std::vector<QLabel*> texts_;
-    int shownItems_ = 0;
+    ToneLabel* earlier_;
+    std::vector<ReleaseSection*> sections_;
+    int shownSections_ = 0;
 };
 
 } // namespace kestle::app

@@ -16,4 +16,13 @@ QString EntryText::host(const Url& site) {
     return QString::fromStdString(host.empty() ? site.str() : host);
 }
 
+QString EntryText::versionsNewer(const AppEntry& entry) {
+    const size_t count = entry.newerReleases().size();
+    if (count == 0) {
+        return {};
+    }
+    //: How many releases an update brings, after the installed and new version
+    return tr("%n versions newer", nullptr, static_cast<int>(count));
+}
+
 } // namespace kestle::app

@@ -86,6 +86,8 @@ AppCard::AppCard(KestleModel& model, AppEntry entry, AppActions actions, QWidget
     versionFont.setFeature(QFont::Tag("tnum"), 1);
 #endif
     version_->setFont(versionFont);
+    // With the count of versions an update brings, the line can outgrow a narrow card.
+    version_->setWordWrap(true);
     stack->addWidget(version_);
 
     actions_ = new EntryActions(model_, entry_, std::move(actions), false, this);
@@ -153,14 +155,18 @@ QString AppCard::versionLine(const AppEntry& entry) {
     case Status::coming:
         //: Version line of a card of an app not yet released
         return tr("In development, release date to be announced");
-    case Status::updateAvailable:
+    case Status::updateAvailable: {
+        QString versions;
         if (date) {
             //: Version line with an update: installed version, new version, release date
-            return tr("%1 installed → %2 released %3")
-                .arg(installed, latest, LocaleFormat::releaseDate(*date));
+            versions = tr("%1 installed → %2 released %3")
+                           .arg(installed, latest, LocaleFormat::releaseDate(*date));
+        } else {
+            //: Version line with an update of unknown date: installed and new version
+            versions = tr("%1 installed → %2").arg(installed, latest);
         }
-        //: Version line with an update of unknown date: installed and new version
-        return tr("%1 installed → %2").arg(installed, latest);
+        return versions + QStringLiteral(" · ") + EntryText::versionsNewer(entry);
+    }
     case Status::installed:
         // The feed's date belongs to the installed build only when the feed is not
         // ahead of it.

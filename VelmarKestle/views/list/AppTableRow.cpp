@@ -30,6 +30,7 @@ constexpr int kIconSpacing = 12;
 constexpr qreal kNameSize = 14;
 constexpr qreal kTaglineSize = 12;
 constexpr qreal kCellTextSize = 13;
+constexpr qreal kNewerTextSize = 11;
 
 const QString kDash = QStringLiteral("—");
 
@@ -54,7 +55,9 @@ AppTableRow::AppTableRow(KestleModel& model, AppEntry entry, AppActions actions,
       tagline_(tableText(kTaglineSize, ToneLabel::Tone::secondary)),
       chip_(new EntryChip(model_, entry_, true, this)),
       installed_(tableText(kCellTextSize, ToneLabel::Tone::primary, this)),
-      latest_(tableText(kCellTextSize, ToneLabel::Tone::primary, this)),
+      latestCell_(new QWidget(this)),
+      latest_(tableText(kCellTextSize, ToneLabel::Tone::primary, latestCell_)),
+      newer_(new ToneLabel(ToneLabel::Tone::secondary, latestCell_)),
       released_(tableText(kCellTextSize, ToneLabel::Tone::secondary, this)),
       actions_(new EntryActions(model_, entry_, std::move(actions), true, this)) {
     iconButton_ = new AppIconButton(icon_, appCell_);
@@ -69,11 +72,22 @@ AppTableRow::AppTableRow(KestleModel& model, AppEntry entry, AppActions actions,
     app->addWidget(iconButton_, 0, Qt::AlignVCenter);
     app->addLayout(names, 1);
 
+    // The count wraps rather than being cut: the column is narrow.
+    newer_->setFont(KestleStyle::font(kNewerTextSize, QFont::Normal));
+    newer_->setTextFormat(Qt::PlainText);
+    newer_->setWordWrap(true);
+    auto* latest = new QVBoxLayout(latestCell_);
+    latest->setContentsMargins(0, 0, 0, 0);
+    latest->setSpacing(0);
+    latest->addWidget(latest_);
+    latest->addWidget(newer_);
+    latestCell_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+
     columns_->setContentsMargins(kPadX, Hairline::thickness, kPadX, 0);
     columns_->addCell(appCell_);
     columns_->addCell(chip_);
     columns_->addCell(installed_);
-    columns_->addCell(latest_);
+    columns_->addCell(latestCell_);
     columns_->addCell(released_);
     // The controls fill the column like the card's; what does not fill ends at its
     // trailing edge.
@@ -131,6 +145,8 @@ void AppTableRow::refreshTexts() {
     const bool update = entry_.status() == AppEntry::Status::updateAvailable;
     latest_->setBold(update);
     latest_->setTone(update ? ToneLabel::Tone::update : ToneLabel::Tone::primary);
+    newer_->setText(EntryText::versionsNewer(entry_));
+    newer_->setVisible(!newer_->text().isEmpty());
     released_->setText(releaseText(entry_));
 }
 

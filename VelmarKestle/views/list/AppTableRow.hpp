@@ -38,6 +38,8 @@ public:
     EntryChip* statusChip() const { return chip_; }
     ToneLabel* installedText() const { return installed_; }
     ToneLabel* latestText() const { return latest_; }
+    // Under the latest version: how many versions an update brings.
+    ToneLabel* newerText() const { return newer_; }
     ToneLabel* releasedText() const { return released_; }
     EntryActions* entryActions() const { return actions_; }
 
@@ -61,7 +63,9 @@ private:
     ToneLabel* tagline_;
     EntryChip* chip_;
     ToneLabel* installed_;
+    QWidget* latestCell_;
     ToneLabel* latest_;
+    ToneLabel* newer_;
     ToneLabel* released_;
     EntryActions* actions_;
 };

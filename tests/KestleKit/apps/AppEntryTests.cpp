@@ -108,7 +108,7 @@ TEST(AppEntry, BuildsEntriesInCatalogOrderAndHidesHiddenApps) {
                                                      {"com.velmar.z", installedBuild("3")}};
     std::map<std::string, FeedItem> latest = {{"z", release("4")},
                                               {"com.velmar.shown", release("9")}};
-    auto entries = AppEntry::entries(catalog, installed, latest, {"shown"});
+    auto entries = AppEntry::entries(catalog, installed, latest, {}, {"shown"});
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].id(), "z");
     EXPECT_EQ(entries[1].id(), "a");
@@ -119,6 +119,30 @@ TEST(AppEntry, BuildsEntriesInCatalogOrderAndHidesHiddenApps) {
     EXPECT_FALSE(entries[2].latest.has_value());
     EXPECT_TRUE(entries[2].feedFailed);
     EXPECT_EQ(entries[2].installed->build, "1");
+}
+
+TEST(AppEntry, NewerReleasesAreWhatAnUpdateBrings) {
+    auto newer = [](std::optional<std::string> installed) {
+        AppEntry entry;
+        entry.app = makeApp("a");
+        if (installed) {
+            entry.installed = installedBuild(*installed);
+        }
+        entry.latest = release("14");
+        entry.earlier = {release("13"), release("12"), release("11"), release("10")};
+        std::vector<std::string> builds;
+        for (const FeedItem* item : entry.newerReleases()) {
+            builds.push_back(item->build);
+        }
+        return builds;
+    };
+    using Builds = std::vector<std::string>;
+    EXPECT_EQ(newer("11"), (Builds{"14", "13", "12"}));
+    EXPECT_EQ(newer("9"), (Builds{"14", "13", "12", "11", "10"}));
+    EXPECT_EQ(newer("13.5"), (Builds{"14"}));
+    EXPECT_EQ(newer("14"), Builds{}) << "up to date";
+    EXPECT_EQ(newer("15"), Builds{}) << "installed ahead of the feed";
+    EXPECT_EQ(newer(std::nullopt), Builds{}) << "not installed";
 }
 
 TEST(AppEntry, SearchesNameAndTaglineIgnoringCaseAndAccents) {

@@ -8,17 +8,31 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "apps/AppEntry.hpp"
+#include "check/WebSource.hpp"
 #include "helpers/FakeSource.hpp"
+#include "helpers/LoopbackServer.hpp"
 #include "helpers/TempFolder.hpp"
+#include "helpers/TestAppcast.hpp"
 #include "helpers/TestSigning.hpp"
 
 using namespace kestle;
+using kestle::test::AppcastItem;
 using kestle::test::FakeSource;
+using kestle::test::LoopbackServer;
 using kestle::test::TempFolder;
 using kestle::test::TestSigning;
 using Json = nlohmann::json;
 
 namespace {
+
+std::vector<std::string> builds(const std::vector<FeedItem>& items) {
+    std::vector<std::string> out;
+    for (const FeedItem& item : items) {
+        out.push_back(item.build);
+    }
+    return out;
+}
 
 std::string feedURL(const std::string& id) {
     return "https://velmar.example/" + id + ".xml";
@@ -248,6 +262,79 @@ TEST_F(CheckerTest, ASourceThatThrowsIsAFailedFeedNotACrash) {
     auto result = check();
     EXPECT_TRUE(result.latest.contains("fine"));
     EXPECT_EQ(result.failedFeeds.at("broken"), CheckFailure::invalid());
+}
+
+TEST(CheckerOverHttp, KeepsTheEligibleEarlierReleasesNewestFirstAlsoFromTheCache) {
+    LoopbackServer server;
+    Json notes = app("notes");
+    notes["feed"] = server.url("/notes.xml");
+    server.serve("/catalog.json", signedCatalog(Json::array({notes})));
+    server.serve("/notes.xml", kestle::test::mixedAppcast());
+    TempFolder folder;
+    Checker checker(std::make_shared<WebSource>(*Url::parse(server.url("/catalog.json"))),
+                    TestSigning::shared().key(), CheckCache(folder / "cache"), "15.3.1", "arm64");
+
+    for (bool cached : {false, true}) {
+        SCOPED_TRACE(cached ? "from the cache" : "fresh");
+        if (cached) {
+            server.respond("/notes.xml", 500);
+        }
+        CheckResult result = checker.check();
+        EXPECT_EQ(result.failedFeeds.contains("notes"), cached);
+        ASSERT_TRUE(result.latest.contains("notes"));
+        EXPECT_EQ(result.latest.at("notes").build, "14");
+        const std::vector<FeedItem>& earlier = result.earlier["notes"];
+        EXPECT_EQ(builds(earlier), (std::vector<std::string>{"13", "12", "11", "10"}))
+            << "channels, other processors, newer systems or no download let in";
+        ASSERT_FALSE(earlier.empty());
+        EXPECT_EQ(earlier[0].version, "1.3") << "of equal builds the first wins";
+        EXPECT_EQ(earlier[0].notesFor("en"), "- Tags");
+
+        // Installed at 1.1, the update brings 1.4, 1.3 and 1.2.
+        std::map<std::string, InstalledApp> installed = {
+            {"com.velmar.notes",
+             InstalledApp{Url::fromPath("/Applications/notes.app"), "1.1", "11"}}};
+        auto entries =
+            AppEntry::entries(*result.catalog, installed, result.latest, result.earlier, {});
+        ASSERT_EQ(entries.size(), 1u);
+        std::vector<std::string> newer;
+        for (const FeedItem* item : entries[0].newerReleases()) {
+            newer.push_back(item->build);
+        }
+        EXPECT_EQ(newer, (std::vector<std::string>{"14", "13", "12"}));
+    }
+}
+
+TEST_F(CheckerTest, EarlierReleasesStayWithinBounds) {
+    source->catalogAnswer = signedCatalog(Json::array({app("many"), app("wordy"), app("one")}));
+    std::vector<AppcastItem> many;
+    for (int build = 1; build <= 120; ++build) {
+        many.push_back({std::to_string(build), "", "- Fix " + std::to_string(build)});
+    }
+    source->feeds[feedURL("many")] = kestle::test::appcast(many);
+    // Notes large enough that only a few fit the budget.
+    std::vector<AppcastItem> wordy;
+    for (int build = 1; build <= 6; ++build) {
+        wordy.push_back({std::to_string(build), "", "- " + std::string(700 << 10, 'x')});
+    }
+    source->feeds[feedURL("wordy")] = kestle::test::appcast(wordy);
+    source->feeds[feedURL("one")] = appcast("7");
+
+    CheckResult result = check();
+    const std::vector<FeedItem>& earlier = result.earlier["many"];
+    ASSERT_EQ(earlier.size(), Checker::maxEarlier);
+    EXPECT_EQ(earlier.front().build, "119");
+    EXPECT_EQ(earlier.back().build, "20") << "the oldest dropped first";
+    for (size_t i = 0; i < earlier.size(); ++i) {
+        EXPECT_EQ(earlier[i].notes.empty(), i >= Checker::notedEarlier) << "release " << i;
+    }
+    // 5 earlier releases of 700 KiB notes each: two fit in 2 MiB, the rest lose theirs.
+    const std::vector<FeedItem>& heavy = result.earlier["wordy"];
+    ASSERT_EQ(heavy.size(), 5u) << "releases without notes are still kept";
+    EXPECT_FALSE(heavy[1].notes.empty());
+    EXPECT_TRUE(heavy[2].notes.empty());
+    EXPECT_TRUE(heavy[4].notes.empty());
+    EXPECT_FALSE(result.earlier.contains("one")) << "a feed of one release has no earlier";
 }
 
 } // namespace

@@ -176,7 +176,7 @@ TEST(Feed, LengthOnlyAsPlainDecimal) {
     }
 }
 
-TEST(Feed, LatestPicksTheNewestEligibleBuild) {
+TEST(Feed, LatestPicksTheNewestEligibleBuildAndEarlierTheRestNewestFirst) {
     auto minimum = [](const char* v) {
         return std::string("<sparkle:minimumSystemVersion>") + v +
                "</sparkle:minimumSystemVersion>";
@@ -190,23 +190,38 @@ TEST(Feed, LatestPicksTheNewestEligibleBuild) {
         std::string items;
         const char* system;
         std::optional<std::string> version; // of the item chosen
+        std::vector<std::string> earlier;   // versions, newest first
     };
     const Case cases[] = {
         // Numeric order; the first of equal builds is kept.
-        {item("9", "a") + item("10", "b") + item("10", "c"), "15.0", "b"},
-        {item("1", "a") + item("5", "b", "<sparkle:channel>beta</sparkle:channel>"), "15.0", "a"},
-        {item("1", "a") + item("2", "b", minimum("16.0")), "15.3.1", "a"},
-        {item("1", "a") + item("2", "b", minimum("16.0")), "16.0", "b"},
-        {item("1", "a") + item("2", "b", hardware("x86_64 arm64")), "15.0", "b"},
-        {item("1", "a") + item("2", "b", hardware("x86_64")), "15.0", "a"},
-        {item("1", "a") + item("2", "b", hardware("arm64,x86_64")), "15.0", "a"},
-        {item("1", "a") + noDownload, "15.0", "a"},
-        {noDownload, "15.0", std::nullopt},
-        {"", "15.0", std::nullopt},
+        {item("9", "a") + item("10", "b") + item("10", "c"), "15.0", "b", {"a"}},
+        {item("1", "a") + item("5", "b", "<sparkle:channel>beta</sparkle:channel>"),
+         "15.0",
+         "a",
+         {}},
+        // Equal builds however written; nothing as new as the latest.
+        {item("2", "a") + item("10", "b") + item("9", "c") + item("9.0", "d") + item("10.0", "e"),
+         "15.0",
+         "b",
+         {"c", "a"}},
+        {item("1", "a") + item("2", "b", minimum("16.0")), "15.3.1", "a", {}},
+        {item("1", "a") + item("2", "b", minimum("16.0")), "16.0", "b", {"a"}},
+        {item("1", "a") + item("2", "b", hardware("x86_64 arm64")), "15.0", "b", {"a"}},
+        {item("1", "a") + item("2", "b", hardware("x86_64")), "15.0", "a", {}},
+        {item("1", "a") + item("2", "b", hardware("arm64,x86_64")), "15.0", "a", {}},
+        {item("1", "a") + noDownload, "15.0", "a", {}},
+        {noDownload, "15.0", std::nullopt, {}},
+        {"", "15.0", std::nullopt, {}},
     };
     for (const Case& c : cases) {
         auto latest = Feed::latest(itemsOf(c.items), c.system, "arm64");
         EXPECT_EQ(latest ? std::optional(latest->version) : std::nullopt, c.version) << c.items;
+        std::vector<FeedItem> items = itemsOf(c.items);
+        std::vector<std::string> earlier;
+        for (const FeedItem* item : Feed::earlier(items, c.system, "arm64")) {
+            earlier.push_back(item->version);
+        }
+        EXPECT_EQ(earlier, c.earlier) << c.items;
     }
 }
 

@@ -24,6 +24,7 @@
 #include "views/detail/AppDetail.hpp"
 #include "views/detail/FactStrip.hpp"
 #include "views/detail/ReleaseNotesView.hpp"
+#include "views/detail/ReleaseSection.hpp"
 #include "views/entry/EntryChip.hpp"
 #include "views/entry/MoreMenu.hpp"
 #include "views/entry/NotifyMeButton.hpp"
@@ -39,6 +40,7 @@ using kestle::UpdateOutcome;
 using kestle::app::AppDetail;
 using kestle::app::FactStrip;
 using kestle::app::ReleaseNotesView;
+using kestle::app::ReleaseSection;
 using kestle::test::EnglishLocale;
 using kestle::test::ViewTestModel;
 using Facts = std::vector<FactStrip::Fact>;
@@ -222,17 +224,19 @@ TEST(ReleaseNotes, ItemsReadAsInlineMarkdownOrPlainText) {
     ASSERT_TRUE(view.setRelease(item, "en"));
     EXPECT_EQ(view.title(), "What’s New in 1.2");
     EXPECT_EQ(view.dateText(), kestle::app::LocaleFormat::releaseDate(kDate));
-    ASSERT_EQ(view.itemCount(), 3);
-    EXPECT_EQ(view.itemLabel(0)->textFormat(), Qt::RichText);
-    EXPECT_EQ(view.itemLabel(1)->textFormat(), Qt::PlainText);
-    EXPECT_EQ(view.itemLabel(1)->text(), "# Not a heading");
+    ASSERT_EQ(view.sectionCount(), 1);
+    const ReleaseSection& section = *view.section(0);
+    ASSERT_EQ(section.itemCount(), 3);
+    EXPECT_EQ(section.itemLabel(0)->textFormat(), Qt::RichText);
+    EXPECT_EQ(section.itemLabel(1)->textFormat(), Qt::PlainText);
+    EXPECT_EQ(section.itemLabel(1)->text(), "# Not a heading");
 
     // A link opens outside through the one seam, not inside the label.
     std::vector<QUrl> opened;
     auto saved = kestle::app::SiteLink::openUrl;
     kestle::app::SiteLink::openUrl = [&](const QUrl& url) { opened.push_back(url); };
-    emit view.itemLabel(2)->linkActivated("https://a.example");
-    emit view.itemLabel(2)->linkActivated("relative/page");
+    emit section.itemLabel(2)->linkActivated("https://a.example");
+    emit section.itemLabel(2)->linkActivated("relative/page");
     kestle::app::SiteLink::openUrl = saved;
     EXPECT_EQ(opened, std::vector<QUrl>{QUrl("https://a.example")});
 }
@@ -275,7 +279,7 @@ TEST(ReleaseNotes, AbsentWithoutNotes) {
     EXPECT_FALSE(view.setRelease(std::nullopt, "en"));
     item.notes = {{"it", "- Più veloce"}};
     EXPECT_TRUE(view.setRelease(item, "en")) << "the item's own fallback language";
-    EXPECT_EQ(view.itemLabel(0)->accessibleName(), "Più veloce");
+    EXPECT_EQ(view.section(0)->itemLabel(0)->accessibleName(), "Più veloce");
     EXPECT_EQ(view.dateText(), "") << "no date, none shown";
 }
 

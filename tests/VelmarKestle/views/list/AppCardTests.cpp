@@ -52,6 +52,12 @@ AppEntry entryWith(std::optional<std::string> installedBuild, std::optional<std:
     return entry;
 }
 
+// One more release between the installed build 11 and the latest.
+AppEntry skipping(AppEntry entry) {
+    entry.earlier = {ViewTestModel::release("11.5", "1.1.5")};
+    return entry;
+}
+
 AppEntry dated(AppEntry entry, std::optional<int64_t> length = std::nullopt) {
     entry.latest->date = kDate;
     entry.latest->length = length;
@@ -69,9 +75,10 @@ TEST(AppCard, VersionLineFollowsStatusAndWhatTheFeedKnows) {
     const Case cases[] = {
         {"coming app", entryWith(std::nullopt, std::nullopt, true),
          "In development, release date to be announced"},
-        {"update with a date", dated(entryWith("11", "12")),
-         QString("1.1 installed → 1.2 released %1").arg(date)},
-        {"update without a date drops it", entryWith("11", "12"), "1.1 installed → 1.2"},
+        {"update with a date", dated(skipping(entryWith("11", "12"))),
+         QString("1.1 installed → 1.2 released %1 · 2 versions newer").arg(date)},
+        {"update without a date drops it", skipping(entryWith("11", "12")),
+         "1.1 installed → 1.2 · 2 versions newer"},
         {"up to date shows the feed's date", dated(entryWith("12", "12")),
          QString("Version 1.1 · released %1").arg(date)},
         {"installed newer than the feed still dates the feed's build", dated(entryWith("13", "12")),
