@@ -51,8 +51,11 @@ void installTranslations(QApplication& app, const Configuration& config, AppLang
                                ? QLocale()
                                : QLocale(QString::fromUtf8(AppLanguages::rawValue(language)));
     auto* own = new QTranslator(&app);
+    // English carries the singular forms of counted texts: it stands in for a language the
+    // bundle lacks.
     if (own->load(locale, QStringLiteral("VelmarKestle"), QStringLiteral("_"),
-                  translationsFolder(config))) {
+                  translationsFolder(config)) ||
+        own->load(QStringLiteral("VelmarKestle_en"), translationsFolder(config))) {
         QApplication::installTranslator(own);
     }
     auto* qt = new QTranslator(&app);

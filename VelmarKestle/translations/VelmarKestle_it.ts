@@ -283,6 +283,17 @@ Main button of an installed, up-to-date app</extracomment>
     </message>
 </context>
 <context>
+    <name>kestle::app::EntryText</name>
+    <message numerus="yes">
+        <source>%n versions newer</source>
+        <extracomment>How many releases an update brings, after the installed and new version</extracomment>
+        <translation>
+            <numerusform>%n versione più recente</numerusform>
+            <numerusform>%n versioni più recenti</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>kestle::app::FactStrip</name>
     <message>
         <source>Status</source>
@@ -930,6 +941,27 @@ Main button of an installed, up-to-date app</extracomment>
         <source>What’s New in %1</source>
         <extracomment>Heading of the release notes on the detail page: the latest version</extracomment>
         <translation>Novità della versione %1</translation>
+    </message>
+    <message>
+        <source>What’s New Since %1</source>
+        <extracomment>Heading of the release notes of an update that skips versions: the installed version</extracomment>
+        <translation>Novità dalla versione %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>and %n earlier versions</source>
+        <extracomment>After the notes of the newest releases: how many older ones the update also brings</extracomment>
+        <translation>
+            <numerusform>e %n versione precedente</numerusform>
+            <numerusform>e altre %n versioni precedenti</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>kestle::app::ReleaseSection</name>
+    <message>
+        <source>Version %1</source>
+        <extracomment>Heading of one release&apos;s notes when the detail page lists several: its version</extracomment>
+        <translation>Versione %1</translation>
     </message>
 </context>
 <context>

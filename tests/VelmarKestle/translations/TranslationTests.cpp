@@ -63,4 +63,19 @@ TEST(Translations, TheBundleCarriesTheItalianInterface) {
     EXPECT_EQ(StatusFooter::checkTimeText(now, now), "Checked just now") << "removed again";
 }
 
+// English is where counted texts find their singular: without it "1 versions newer".
+TEST(Translations, TheBundlesEnglishCountsOneAsOne) {
+    QTranslator english;
+    ASSERT_TRUE(english.load(QStringLiteral("VelmarKestle_en"),
+                             QStringLiteral(KESTLE_APP_BUNDLE "/Contents/Resources/translations")));
+    QCoreApplication::installTranslator(&english);
+    const QString one =
+        QCoreApplication::translate("kestle::app::EntryText", "%n versions newer", nullptr, 1);
+    const QString three =
+        QCoreApplication::translate("kestle::app::EntryText", "%n versions newer", nullptr, 3);
+    QCoreApplication::removeTranslator(&english);
+    EXPECT_EQ(one, "1 version newer");
+    EXPECT_EQ(three, "3 versions newer");
+}
+
 } // namespace
