@@ -29,6 +29,7 @@ public:
         bool ranges = true;            // false: every request is answered whole
         std::optional<uint64_t> cutAt; // the connection drops when the file reaches it
         int64_t misstate = 0;          // a 206 claims to start this far off
+        int64_t misstateEnd = 0;       // and to end this far off
     };
 
     static std::shared_ptr<RangedFile> of(const std::string& body) {
@@ -87,9 +88,10 @@ private:
             }
             res.status = 206;
             const int64_t claimed = static_cast<int64_t>(start) + s.misstate;
-            res.set_header("Content-Range", "bytes " + std::to_string(claimed) + "-" +
-                                                std::to_string(s.size - 1) + "/" +
-                                                std::to_string(s.size));
+            res.set_header("Content-Range",
+                           "bytes " + std::to_string(claimed) + "-" +
+                               std::to_string(static_cast<int64_t>(s.size) - 1 + s.misstateEnd) +
+                               "/" + std::to_string(s.size));
         } else {
             res.status = 200;
         }

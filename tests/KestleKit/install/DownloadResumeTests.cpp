@@ -113,6 +113,8 @@ TEST(DownloadResume, AnAnswerThatCannotContinueThePartialFileStartsOver) {
          [](Fixture& f) { f.file->settings.misstate = -1000; }, "", 2},
         {"a range that starts after the file's end appended",
          [](Fixture& f) { f.file->settings.misstate = 1000; }, "", 2},
+        {"a range that stops short of the end taken for the rest",
+         [](Fixture& f) { f.file->settings.misstateEnd = -1000; }, "", 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault);
