@@ -175,11 +175,15 @@ fetchPartial(const Url& url, const std::filesystem::path& file, uint64_t limit,
         }
     }
     if (fetched) {
-        fd.close();
-        // The validator goes first: a partial file without one is never resumed.
+        // The validator goes first: a partial file without one is never resumed. Moved
+        // while still locked, so that no other call opens it to continue it meanwhile.
         ::unlink(PartialDownload::validatorFile(partial).c_str());
         if (::renameat2(AT_FDCWD, partial.c_str(), AT_FDCWD, file.c_str(), RENAME_NOREPLACE) != 0) {
             ::unlink(partial.c_str());
+            return std::unexpected(DownloadError::file());
+        }
+        if (!fd.close()) {
+            ::unlink(file.c_str());
             return std::unexpected(DownloadError::file());
         }
         return fetched;
