@@ -18,6 +18,7 @@
 #include "install/DiskImage.hpp"
 #include "install/Download.hpp"
 #include "install/Installer.hpp"
+#include "install/PartialDownload.hpp"
 #include "install/WorkFolder.hpp"
 #include "support/AtomicFile.hpp"
 #include "support/CrashPoint.hpp"
@@ -116,8 +117,8 @@ std::expected<std::optional<AppcastItem>, PlatformError> UpdateWork::newest(cons
 
 std::expected<void, PlatformError>
 UpdateWork::download(const AppcastItem& item, const fs::path& file, const std::string& userAgent,
-                     const std::function<void(uint64_t, uint64_t)>& progress,
-                     std::stop_token stop) {
+                     const std::function<void(uint64_t, uint64_t)>& progress, std::stop_token stop,
+                     const fs::path& partials) {
     if (!item.item.download) {
         return failure(UpdaterError::download, "The update has nothing to download.");
     }
@@ -135,8 +136,15 @@ UpdateWork::download(const AppcastItem& item, const fs::path& file, const std::s
     }
     Download::Options options;
     options.userAgent = userAgent;
+    if (auto folder = partials.empty() ? std::nullopt : PartialDownload::folder(partials)) {
+        options.partial =
+            PartialDownload::file(*folder, *item.item.download, length, *item.item.edSignature);
+    }
     auto fetched =
         Download::run(*item.item.download, file, length, progress, std::move(stop), options);
+    if (!options.partial.empty()) {
+        PartialDownload::tidy(options.partial);
+    }
     if (fetched) {
         return {};
     }

@@ -35,11 +35,12 @@ struct UpdateWork {
 
     // Downloads the item's file to file; more bytes than announced fail as validation,
     // an announced size beyond the free space of file's folder as fileCopy, before
-    // anything is fetched.
+    // anything is fetched. A download that fails is kept among the partial downloads of
+    // partials (when not empty) for the next attempt to resume.
     static std::expected<void, PlatformError>
     download(const AppcastItem& item, const std::filesystem::path& file,
              const std::string& userAgent, const std::function<void(uint64_t, uint64_t)>& progress,
-             std::stop_token stop);
+             std::stop_token stop, const std::filesystem::path& partials = {});
 
     struct Preparation {
         std::filesystem::path image;      // the downloaded file

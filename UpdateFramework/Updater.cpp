@@ -395,8 +395,8 @@ void Updater::startDownload() {
     fs::path file = work / "update.dmg";
     using Done = std::expected<void, PlatformError>;
     runWork<Done>(
-        [item, file, userAgent, report](std::stop_token stop) {
-            return UpdateWork::download(item, file, userAgent, report, stop);
+        [item, file, userAgent, report, partials = options_.work](std::stop_token stop) {
+            return UpdateWork::download(item, file, userAgent, report, stop, partials);
         },
         [this](Done result) {
             drainProgress();

@@ -1,7 +1,9 @@
 // Download::run against the curl command-line tool fetching the same 1 GiB from the same
-// loopback server into the same folder, both timed on the wall clock.
+// loopback server into the same folder, both timed on the wall clock; then a download
+// cut at 90 % and resumed, counting what the resumed attempt moved.
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include <spawn.h>
@@ -10,6 +12,7 @@
 
 #include "RatioReporter.hpp"
 #include "helpers/LoopbackServer.hpp"
+#include "helpers/RangedFile.hpp"
 #include "helpers/TempFolder.hpp"
 #include "install/Download.hpp"
 
@@ -18,16 +21,26 @@ extern char** environ;
 namespace {
 
 using kestle::test::LoopbackServer;
+using kestle::test::RangedFile;
 
 constexpr uint64_t fileBytes = 1ull << 30;
 
 struct Fixture {
     LoopbackServer server;
     kestle::test::TempFolder folder;
-    Fixture() { server.serveGenerated("/image.dmg", fileBytes); }
+    std::shared_ptr<RangedFile> ranged = std::make_shared<RangedFile>();
+    Fixture() {
+        server.serveGenerated("/image.dmg", fileBytes);
+        ranged->settings.size = fileBytes;
+        ranged->settings.bytes = &LoopbackServer::generatedBytes;
+        ranged->serve(server, "/ranged.dmg");
+    }
     std::string url() const { return server.url("/image.dmg"); }
     std::filesystem::path target() const { return folder / "image.dmg"; }
 };
+
+// What the resumed attempt of BM_Resume moved.
+uint64_t resumedBytes = 0;
 
 Fixture& fixture() {
     static Fixture f;
@@ -78,6 +91,34 @@ void BM_Download(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fileBytes));
 }
 
+// Only the resumed attempt is timed; the cut one before it is set-up.
+void BM_Resume(benchmark::State& state) {
+    auto& f = fixture();
+    auto url = kestle::Url::parse(f.server.url("/ranged.dmg")).value();
+    kestle::Download::Options options;
+    options.partial = f.folder / "image.partial";
+    for (auto _ : state) {
+        state.PauseTiming();
+        f.ranged->settings.cutAt = fileBytes / 10 * 9;
+        auto cut = kestle::Download::run(url, f.target(), fileBytes, {}, {}, options);
+        f.ranged->settings.cutAt.reset();
+        f.ranged->resetSent();
+        if (cut || !std::filesystem::exists(options.partial)) {
+            state.SkipWithError("the cut download left nothing to resume");
+            break;
+        }
+        state.ResumeTiming();
+        auto result = kestle::Download::run(url, f.target(), fileBytes, {}, {}, options);
+        state.PauseTiming();
+        resumedBytes = f.ranged->sent();
+        if (!result) {
+            state.SkipWithError(describe(result.error()).c_str());
+        }
+        checkAndRemove(state, f.target());
+        state.ResumeTiming();
+    }
+}
+
 void BM_CurlTool(benchmark::State& state) {
     auto& f = fixture();
     std::string target = f.target().string();
@@ -106,6 +147,7 @@ void BM_CurlTool(benchmark::State& state) {
 
 BENCHMARK(BM_Download)->Iterations(1)->Repetitions(3)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CurlTool)->Iterations(1)->Repetitions(3)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Resume)->Iterations(1)->Repetitions(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
 
@@ -126,6 +168,16 @@ int main(int argc, char** argv) {
                     mb / ours, mb / tool, ratio, ratio >= 0.9 ? "met" : "MISSED");
     } else {
         std::printf("throughput: not measured\n");
+    }
+    if (resumedBytes > 0) {
+        const double share = static_cast<double>(resumedBytes) / static_cast<double>(fileBytes);
+        std::printf("resumed after a cut at 90 %%: moved %llu of %llu bytes, ratio %.3f (target "
+                    "0.100): %s\n",
+                    static_cast<unsigned long long>(resumedBytes),
+                    static_cast<unsigned long long>(fileBytes), share,
+                    resumedBytes <= fileBytes - fileBytes / 10 * 9 ? "met" : "MISSED");
+    } else {
+        std::printf("resume: not measured\n");
     }
     // The high-water mark of the whole process, loopback server included.
     std::printf("peak RSS: %.1f MiB before the downloads, %.1f MiB after (each moved 1 GiB)\n",

@@ -8,24 +8,18 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include "install/HttpGet.hpp"
+#include "install/PartialDownload.hpp"
 #include "support/CurlHandle.hpp"
-#include "support/CurlMulti.hpp"
 #include "support/UniqueFd.hpp"
 
 namespace kestle {
 namespace {
-
-// Big reads: libcurl's 16 KiB default makes a large download several times slower.
-// Local copies read in blocks of the same size.
-constexpr long bufferBytes = 512 * 1024;
-// How often the loop looks at the time-out while nothing happens; a stop wakes it at once.
-constexpr int idlePollMs = 100;
-// What browsers allow before giving up on a redirect chain.
-constexpr long maxRedirects = 16;
 
 // The file the body streams into, beside the target so that the final move is a
 // rename within one file system. Removed unless it was moved into place.
@@ -52,20 +46,8 @@ public:
 
     bool created() const { return fd_ >= 0; }
 
-    bool write(const char* data, size_t size) {
-        while (size > 0) {
-            ssize_t n = ::write(fd_, data, size);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n <= 0) {
-                return false;
-            }
-            data += n;
-            size -= static_cast<size_t>(n);
-        }
-        return true;
-    }
+    int fd() const { return fd_; }
+    bool write(const char* data, size_t size) { return HttpGet::writeAll(fd_, data, size); }
 
     // No fsync: the file is the input of a check that reads it at once, and a crash
     // leaves at worst a file the caller verifies anyway.
@@ -86,74 +68,6 @@ private:
     int fd_ = -2; // -2: never created, so nothing to remove
     bool moved_ = false;
 };
-
-// What the callbacks of one transfer share with the loop that drives it.
-struct Transfer {
-    CurlHandle& curl;
-    TemporaryFile& out;
-    uint64_t limit;
-    const Download::Progress& progress;
-    std::stop_token stop;
-    uint64_t received = 0;
-    // The first reason the transfer was stopped; curl then reports only the abort.
-    std::optional<DownloadError> failure;
-
-    void record(DownloadError error) {
-        if (!failure) {
-            failure = error;
-        }
-    }
-
-    bool shouldStop() {
-        if (stop.stop_requested()) {
-            record(DownloadError::canceled());
-        } else if (curl.idleTooLong()) {
-            record(DownloadError::connection());
-        }
-        return failure.has_value();
-    }
-
-    uint64_t expected() const {
-        curl_off_t length = -1;
-        curl_easy_getinfo(curl.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-        return length > 0 ? static_cast<uint64_t>(length) : 0;
-    }
-};
-
-size_t onData(char* data, size_t size, size_t count, void* user) {
-    auto& t = *static_cast<Transfer*>(user);
-    size_t n = size * count;
-    t.curl.touch();
-    // Bodies of redirects are skipped by curl, so this is the final answer; an error
-    // page is not worth receiving.
-    if (long code = t.curl.responseCode(); code != 200) {
-        t.record(DownloadError::server(static_cast<int>(code)));
-        return 0;
-    }
-    if (n > t.limit - t.received) {
-        t.record(DownloadError::tooLarge());
-        return 0;
-    }
-    if (!t.out.write(data, n)) {
-        t.record(DownloadError::file());
-        return 0;
-    }
-    t.received += n;
-    if (t.progress) {
-        try {
-            t.progress(t.received, t.expected());
-        } catch (...) {
-            // An exception must not unwind through libcurl; the caller's side gave up.
-            t.record(DownloadError::canceled());
-            return 0;
-        }
-    }
-    return n;
-}
-
-int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return static_cast<Transfer*>(user)->shouldStop() ? 1 : 0;
-}
 
 // A file: URL, read from disk the way a transfer would deliver it. A missing or
 // unreadable source is a failure to load the URL, as for a host that cannot be reached.
@@ -176,7 +90,7 @@ std::expected<void, DownloadError> copyLocal(const Url& url, const std::filesyst
     }
     // The size when opened; a file that grows meanwhile is still read to its end.
     const auto total = static_cast<uint64_t>(info.st_size);
-    std::vector<char> block(bufferBytes);
+    std::vector<char> block(HttpGet::bufferBytes);
     uint64_t received = 0;
     for (;;) {
         if (stop.stop_requested()) {
@@ -213,6 +127,75 @@ std::expected<void, DownloadError> copyLocal(const Url& url, const std::filesyst
         return std::unexpected(DownloadError::file());
     }
     return {};
+}
+
+// The download through options.partial; nothing when that file cannot be used (another
+// call holds it), so the caller downloads without it.
+std::optional<std::expected<void, DownloadError>>
+fetchPartial(const Url& url, const std::filesystem::path& file, uint64_t limit,
+             const Download::Progress& progress, const std::stop_token& stop,
+             const Download::Options& options) {
+    const std::filesystem::path& partial = options.partial;
+    UniqueFd fd(::open(partial.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    struct stat st {};
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 || ::fchmod(fd.get(), 0600) != 0) {
+        return std::nullopt;
+    }
+    auto validator = PartialDownload::readValidator(partial);
+    auto offset = static_cast<uint64_t>(st.st_size);
+    // Longer than announced: not the start of this file, whatever the server says.
+    if (!validator || offset > limit) {
+        offset = 0;
+    }
+    if (offset == 0 && (st.st_size != 0 || validator)) {
+        validator.reset();
+        ::unlink(PartialDownload::validatorFile(partial).c_str());
+        if (::ftruncate(fd.get(), 0) != 0) {
+            return std::nullopt;
+        }
+    }
+    if (::lseek(fd.get(), static_cast<off_t>(offset), SEEK_SET) < 0) {
+        return std::nullopt;
+    }
+
+    HttpGet::Request request{fd.get(), limit,           progress,
+                             stop,     offset,          validator ? &*validator : nullptr,
+                             &partial, &options.resumed};
+    bool restart = false;
+    auto fetched = HttpGet::run(url, request, options, restart);
+    if (restart) {
+        request.offset = 0;
+        request.validator = nullptr;
+        ::unlink(PartialDownload::validatorFile(partial).c_str());
+        if (::ftruncate(fd.get(), 0) != 0 || ::lseek(fd.get(), 0, SEEK_SET) != 0) {
+            fetched = std::unexpected(DownloadError::file());
+        } else {
+            fetched = HttpGet::run(url, request, options, restart);
+        }
+    }
+    if (fetched) {
+        // The validator goes first: a partial file without one is never resumed. Moved
+        // while still locked, so that no other call opens it to continue it meanwhile.
+        ::unlink(PartialDownload::validatorFile(partial).c_str());
+        if (::renameat2(AT_FDCWD, partial.c_str(), AT_FDCWD, file.c_str(), RENAME_NOREPLACE) != 0) {
+            ::unlink(partial.c_str());
+            return std::unexpected(DownloadError::file());
+        }
+        if (!fd.close()) {
+            ::unlink(file.c_str());
+            return std::unexpected(DownloadError::file());
+        }
+        return fetched;
+    }
+    // Bytes beyond the limit, or of an answer that could not continue the file, are
+    // no start worth keeping; neither is one that no validator guards.
+    const bool keep = fetched.error().kind != DownloadError::Kind::tooLarge && !restart &&
+                      PartialDownload::readValidator(partial).has_value();
+    if (!keep) {
+        PartialDownload::remove(partial);
+    }
+    return fetched;
 }
 
 } // namespace
@@ -274,51 +257,20 @@ std::expected<void, DownloadError> Download::run(const Url& url, const std::file
         return std::unexpected(DownloadError::connection());
     }
     try {
+        if (!options.partial.empty()) {
+            if (auto resumable = fetchPartial(url, file, limit, progress, stop, options)) {
+                return *resumable;
+            }
+        }
         TemporaryFile out(file);
         if (!out.created()) {
             return std::unexpected(DownloadError::file());
         }
-        CurlHandle curl(url.str(), options.timeout);
-        if (!curl) {
-            return std::unexpected(DownloadError::connection());
-        }
-        Transfer transfer{curl, out, limit, progress, stop, 0, std::nullopt};
-
-        CURL* h = curl.get();
-        // No cookie file and no cache exist in libcurl unless asked for; no
-        // Accept-Encoding, so the bytes on disk are the bytes served.
-        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(h, CURLOPT_MAXREDIRS, maxRedirects);
-        if (!options.userAgent.empty()) {
-            curl_easy_setopt(h, CURLOPT_USERAGENT, options.userAgent.c_str());
-        }
-        curl_easy_setopt(h, CURLOPT_BUFFERSIZE, bufferBytes);
-        curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &onData);
-        curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
-        curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &onProgress);
-        curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
-        curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
-
-        CurlMulti driver(h);
-        if (!driver.ready()) {
-            return std::unexpected(DownloadError::connection());
-        }
-        std::optional<CURLcode> result;
-        {
-            // Declared after the driver: it must stop waking it before it goes away.
-            std::stop_callback wake(stop, [&driver] { driver.wake(); });
-            curl.touch();
-            result = driver.perform([&transfer] { return transfer.shouldStop(); }, idlePollMs);
-        }
-
-        if (transfer.failure) {
-            return std::unexpected(*transfer.failure);
-        }
-        if (!result || *result != CURLE_OK) {
-            return std::unexpected(DownloadError::connection());
-        }
-        if (long code = curl.responseCode(); code != 200) {
-            return std::unexpected(DownloadError::server(static_cast<int>(code)));
+        HttpGet::Request request{out.fd(), limit, progress, stop};
+        bool restart = false;
+        auto fetched = HttpGet::run(url, request, options, restart);
+        if (!fetched) {
+            return fetched;
         }
         if (!out.moveTo(file)) {
             return std::unexpected(DownloadError::file());

@@ -53,6 +53,15 @@ struct Download {
         std::string userAgent = "VelmarKestle";
         // Longest wait for the next byte (connecting included), not for the whole file.
         std::chrono::milliseconds timeout{30000};
+        // When set (http and https only), the body goes to this file instead of a
+        // temporary one and is moved to `file` once complete. A failed transfer leaves
+        // it (mode 0600) for the next call naming it, which asks only for the missing
+        // bytes, guarded by the validator the server gave at first; the server may
+        // still send the whole file, which then replaces it. Kept only when a
+        // validator was given and the bytes there may belong to the file.
+        std::filesystem::path partial;
+        // Called with the offset when the server agreed to continue a partial file.
+        std::function<void(uint64_t offset)> resumed;
     };
 
     // A GET of url that follows redirects (to http(s) only), or a read of the regular

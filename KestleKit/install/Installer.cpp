@@ -20,6 +20,7 @@
 #include "feeds/Version.hpp"
 #include "install/BundleFiles.hpp"
 #include "install/Leftovers.hpp"
+#include "install/PartialDownload.hpp"
 #include "install/WorkFolder.hpp"
 #include "support/Base64.hpp"
 #include "support/CrashPoint.hpp"
@@ -209,8 +210,9 @@ std::string Installer::velmarRequirement(std::string_view bundleID) {
 std::expected<void, DownloadError> Installer::systemFetch(const Url& url, const fs::path& file,
                                                           uint64_t limit,
                                                           const Download::Progress& progress,
-                                                          std::stop_token stop) {
-    return Download::run(url, file, limit, progress, std::move(stop));
+                                                          std::stop_token stop,
+                                                          const Download::Options& options) {
+    return Download::run(url, file, limit, progress, std::move(stop), options);
 }
 
 fs::path Installer::defaultWork() {
@@ -290,13 +292,25 @@ Installer::install(const InstallRequest& request, const Step& step, std::stop_to
     if (auto room = Download::checkRoom(workFolder->path(), expectedSize); !room) {
         return std::unexpected(InstallError::download(room.error()));
     }
+    // Without a folder for it the download still runs, only not resumably.
+    Download::Options options;
+    if (auto partials = PartialDownload::folder(work)) {
+        options.partial =
+            PartialDownload::file(*partials, request.download, expectedSize, *request.edSignature);
+    }
+    if (resumed) {
+        options.resumed = [this, &request](uint64_t offset) { resumed(request.bundleID, offset); };
+    }
     report(UpdateStep::downloading(0, expectedSize));
     auto fetched = fetch(
         request.download, downloadFile, expectedSize,
         [&](uint64_t received, uint64_t expected) {
             report(UpdateStep::downloading(received, expected > 0 ? expected : expectedSize));
         },
-        std::move(stop));
+        std::move(stop), options);
+    if (!options.partial.empty()) {
+        PartialDownload::tidy(options.partial);
+    }
     if (!fetched) {
         return std::unexpected(InstallError::download(fetched.error()));
     }
@@ -314,6 +328,11 @@ Installer::install(const InstallRequest& request, const Step& step, std::stop_to
     }
     auto placed = place(*this, request, fs::path(attached->mountPoint.path()), step);
     (void)images.detach(*attached);
+    // Normally moved into the working folder already; a fetch may have copied it.
+    if (placed && !options.partial.empty()) {
+        PartialDownload::remove(options.partial);
+        PartialDownload::tidy(options.partial);
+    }
     return placed;
 }
 

@@ -115,9 +115,12 @@ std::string describe(const InstallError& error);
 // injected so the pipeline can run against fakes; the defaults are the real ones.
 struct Installer {
     using Requirement = std::function<std::string(std::string_view bundleID)>;
+    // options name the partial file to resume and keep; the rest are the defaults.
     using Fetch = std::function<std::expected<void, DownloadError>(
         const Url& url, const std::filesystem::path& file, uint64_t limit,
-        const Download::Progress& progress, std::stop_token stop)>;
+        const Download::Progress& progress, std::stop_token stop,
+        const Download::Options& options)>;
+    using Resumed = std::function<void(std::string_view bundleID, uint64_t offset)>;
     using Step = std::function<void(const UpdateStep&)>;
 
     struct Images {
@@ -133,6 +136,7 @@ struct Installer {
     UpdateSignature key; // signs the maker's downloads
     Requirement requirement = velmarRequirement;
     Fetch fetch = systemFetch;
+    Resumed resumed = nullptr; // told when a download continues one that failed before, for logs
     Images images = Images::system();
     std::filesystem::path work = defaultWork(); // parent of the per-install working folders
     CodeCheck::Anchors anchors;                 // whom the code check trusts
@@ -141,15 +145,18 @@ struct Installer {
     static std::string velmarRequirement(std::string_view bundleID);
     static std::expected<void, DownloadError>
     systemFetch(const Url& url, const std::filesystem::path& file, uint64_t limit,
-                const Download::Progress& progress, std::stop_token stop);
+                const Download::Progress& progress, std::stop_token stop,
+                const Download::Options& options);
     static std::filesystem::path defaultWork();
 
     // Downloads, verifies, attaches, checks and moves the app into request.folder.
     // The app must carry request.bundleID and request.build: a correctly signed image
     // of another release is refused as failing its requirement. A length beyond the
     // free space of the working folder is refused (download(noRoom)) before any byte
-    // is fetched. On failure the folder is left as it was, except that an app whose
-    // read-back fails stays installed. Blocks; step is called on the caller's thread;
+    // is fetched. A download that fails or is canceled is kept in work for the next
+    // attempt to resume (PartialDownload); once complete it is checked whole. On
+    // failure the folder is left as it was, except that an app whose read-back fails
+    // stays installed. Blocks; step is called on the caller's thread;
     // stop reaches the download only.
     std::expected<InstallResult, InstallError>
     install(const InstallRequest& request, const Step& step, std::stop_token stop = {}) const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,11 +20,13 @@ struct Leftovers {
     static constexpr std::string_view staging = ".velmarkestle-";
 
     // Removes them from work and from each app folder; an image attached in a working
-    // folder is detached first through tool. Returns what was removed. Disk work: call
-    // it off the main thread.
+    // folder is detached first through tool. Partial downloads in work stay until they
+    // are older than PartialDownload::maxAge at now. Returns what was removed. Disk
+    // work: call it off the main thread.
     static std::vector<std::filesystem::path>
     sweep(const std::filesystem::path& work, const std::vector<std::filesystem::path>& appFolders,
-          const std::string& tool = DiskImage::defaultTool());
+          const std::string& tool = DiskImage::defaultTool(),
+          std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 };
 
 } // namespace kestle

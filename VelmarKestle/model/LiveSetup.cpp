@@ -70,6 +70,12 @@ std::shared_ptr<const Installer> LiveSetup::installer(const Configuration& confi
     Installer installer{.key = *config.updateKey,
                         .requirement = Installer::velmarRequirement,
                         .fetch = Installer::systemFetch,
+                        .resumed =
+                            [](std::string_view bundleID, uint64_t offset) {
+                                qCInfo(lcInstall, "%.*s: download resumed at %llu bytes",
+                                       static_cast<int>(bundleID.size()), bundleID.data(),
+                                       static_cast<unsigned long long>(offset));
+                            },
                         .images = places.diskTool.empty()
                                       ? Installer::Images::system()
                                       : Installer::Images::system(places.diskTool),

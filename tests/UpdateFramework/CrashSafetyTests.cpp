@@ -52,20 +52,21 @@ struct Fixture {
     fs::path state = temp / "state";
     fs::path imageFile = temp / "Notes.iso";
     std::string bytes;
-    Installer installer{.key = TestSigning::shared().key(),
-                        .fetch = [this](const Url&, const fs::path& file, uint64_t,
-                                        const kestle::Download::Progress&,
-                                        std::stop_token) -> std::expected<void, DownloadError> {
-                            std::error_code error;
-                            fs::copy_file(imageFile, file, error);
-                            if (error) {
-                                return std::unexpected(DownloadError::file());
-                            }
-                            return {};
-                        },
-                        .images = Installer::Images::system(KESTLE_DISKUTIL_TOOL),
-                        .work = temp / "work",
-                        .anchors = AppBundleMaker::anchors()};
+    Installer installer{
+        .key = TestSigning::shared().key(),
+        .fetch = [this](const Url&, const fs::path& file, uint64_t,
+                        const kestle::Download::Progress&, std::stop_token,
+                        const kestle::Download::Options&) -> std::expected<void, DownloadError> {
+            std::error_code error;
+            fs::copy_file(imageFile, file, error);
+            if (error) {
+                return std::unexpected(DownloadError::file());
+            }
+            return {};
+        },
+        .images = Installer::Images::system(KESTLE_DISKUTIL_TOOL),
+        .work = temp / "work",
+        .anchors = AppBundleMaker::anchors()};
 
     Fixture() {
         fs::create_directories(apps);

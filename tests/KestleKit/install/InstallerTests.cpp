@@ -4,9 +4,12 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <stop_token>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include <sys/stat.h>
@@ -17,20 +20,24 @@
 
 #include "codesign/CodeSigner.hpp"
 #include "helpers/LoopbackServer.hpp"
+#include "helpers/RangedFile.hpp"
 #include "helpers/SmallDisk.hpp"
 #include "helpers/TempFolder.hpp"
 #include "helpers/TestSigning.hpp"
 #include "install/Command.hpp"
+#include "install/PartialDownload.hpp"
 #include "support/Base64.hpp"
 #include "support/CrashPoint.hpp"
 
 using kestle::CodeCheck;
 using kestle::CodeCheckError;
 using kestle::CodeSigner;
+using kestle::Download;
 using kestle::DownloadError;
 using kestle::Installer;
 using kestle::InstallError;
 using kestle::InstallRequest;
+using kestle::PartialDownload;
 using kestle::UpdateStep;
 using kestle::Url;
 using kestle::test::LoopbackServer;
@@ -77,6 +84,14 @@ fs::path makeApp(const fs::path& app, const std::string& identifier = notesID) {
 
 // A temporary Applications folder, a working folder and the disk-image tool's state
 // folder, with an installer that uses the real download, tool and code check.
+// The real download with a time-out short enough for a test.
+std::expected<void, DownloadError> quickFetch(const Url& url, const fs::path& file, uint64_t limit,
+                                              const Download::Progress& progress,
+                                              std::stop_token stop, Download::Options options) {
+    options.timeout = std::chrono::milliseconds(500);
+    return Download::run(url, file, limit, progress, std::move(stop), options);
+}
+
 struct Fixture {
     TempFolder temp;
     fs::path apps = temp / "Applications";
@@ -300,12 +315,7 @@ TEST(Installer, BrokenAndCanceledDownloadsLeaveNothingBehind) {
     f.server.respond("/gone.iso", 404);
     f.server.stall("/stall.iso", std::chrono::seconds(30));
     // The real download with a time-out short enough for a test.
-    f.installer.fetch = [](const Url& url, const fs::path& file, uint64_t limit,
-                           const kestle::Download::Progress& progress, std::stop_token stop) {
-        return kestle::Download::run(
-            url, file, limit, progress, std::move(stop),
-            {.userAgent = "VelmarKestle", .timeout = std::chrono::milliseconds(500)});
-    };
+    f.installer.fetch = quickFetch;
 
     struct Case {
         const char* fault;
@@ -340,6 +350,64 @@ TEST(Installer, BrokenAndCanceledDownloadsLeaveNothingBehind) {
         EXPECT_EQ(TempFolder::snapshot(f.apps), before);
         f.expectNoTraces();
     }
+}
+
+TEST(Installer, ACutDownloadResumesOnlyWhileItsBytesPassTheirCheck) {
+    Fixture f;
+    f.installer.fetch = quickFetch;
+    std::vector<std::pair<std::string, uint64_t>> resumed;
+    f.installer.resumed = [&](std::string_view id, uint64_t offset) {
+        resumed.emplace_back(id, offset);
+    };
+    const std::string good = f.goodImage();
+    auto image = kestle::test::RangedFile::of(good);
+    const auto genuine = image->settings.bytes;
+    image->serve(f.server, "/Notes.iso");
+    const InstallRequest request = f.request("/Notes.iso", good);
+    fs::create_directories(f.work);
+    ASSERT_TRUE(PartialDownload::folder(f.work));
+    const fs::path partial = PartialDownload::file(
+        *PartialDownload::folder(f.work), request.download, good.size(), *request.edSignature);
+    auto attempt = [&](std::optional<uint64_t> cut) {
+        image->settings.cutAt = cut;
+        image->resetSent();
+        resumed.clear();
+        return f.installer.install(request, {});
+    };
+
+    const uint64_t half = good.size() / 2;
+    auto cut = attempt(half);
+    ASSERT_FALSE(cut.has_value());
+    EXPECT_EQ(cut.error(), InstallError::download(DownloadError::connection()));
+    ASSERT_TRUE(fs::exists(partial));
+    EXPECT_EQ(fs::file_size(partial), half);
+
+    // The rest comes back as other bytes under the same ETag: the whole image is checked.
+    image->settings.bytes = [good](uint64_t offset, size_t length) {
+        std::string bytes = good.substr(offset, length);
+        for (char& c : bytes) {
+            c = static_cast<char>(~c);
+        }
+        return bytes;
+    };
+    auto corrupt = attempt(std::nullopt);
+    ASSERT_FALSE(corrupt.has_value());
+    EXPECT_EQ(corrupt.error(), InstallError::of(InstallError::Kind::badSignature));
+    EXPECT_EQ(resumed, (std::vector<std::pair<std::string, uint64_t>>{{notesID, half}}));
+    EXPECT_FALSE(fs::exists(partial)) << "a partial file that failed its check was kept";
+    f.expectNoTraces();
+
+    image->settings.bytes = genuine;
+    const uint64_t most = good.size() * 9 / 10;
+    ASSERT_FALSE(attempt(most).has_value());
+    EXPECT_EQ(image->lastRange(), "") << "resumed from the image that failed its check";
+    EXPECT_EQ(image->sent(), most);
+    auto installed = attempt(std::nullopt);
+    ASSERT_TRUE(installed.has_value()) << describe(installed.error());
+    EXPECT_EQ(image->sent(), good.size() - most);
+    EXPECT_EQ(resumed, (std::vector<std::pair<std::string, uint64_t>>{{notesID, most}}));
+    EXPECT_TRUE(fs::exists(f.apps / "Notes.app"));
+    f.expectNoTraces();
 }
 
 TEST(Installer, ADetachFailureAfterPlacingStillReturnsTheApp) {

@@ -90,9 +90,10 @@ TEST(InstallJob, EndsAtOnceWhenItCannotBegin) {
 
 TEST(InstallJob, ProgressReachesTheQueueOncePerWholePercent) {
     Fixture f;
-    f.installer->fetch = [](const Url&, const fs::path&, uint64_t,
-                            const kestle::Download::Progress& progress,
-                            std::stop_token) -> std::expected<void, DownloadError> {
+    f.installer->fetch =
+        [](const Url&, const fs::path&, uint64_t, const kestle::Download::Progress& progress,
+           std::stop_token,
+           const kestle::Download::Options&) -> std::expected<void, DownloadError> {
         for (uint64_t i = 1; i <= 10'000; ++i) {
             progress(i, 10'000);
         }
@@ -119,9 +120,10 @@ TEST(InstallJob, CancelStopsTheDownloadButNotTheChecks) {
     {
         SCOPED_TRACE("while downloading");
         Fixture f;
-        f.installer->fetch = [](const Url&, const fs::path&, uint64_t,
-                                const kestle::Download::Progress& progress,
-                                std::stop_token stop) -> std::expected<void, DownloadError> {
+        f.installer->fetch =
+            [](const Url&, const fs::path&, uint64_t, const kestle::Download::Progress& progress,
+               std::stop_token stop,
+               const kestle::Download::Options&) -> std::expected<void, DownloadError> {
             progress(1, 100);
             while (!stop.stop_requested()) {
                 std::this_thread::sleep_for(5ms);
@@ -141,9 +143,10 @@ TEST(InstallJob, CancelStopsTheDownloadButNotTheChecks) {
         Fixture f;
         std::promise<void> release;
         std::shared_future<void> released = release.get_future().share();
-        f.installer->fetch = [](const Url&, const fs::path& file, uint64_t,
-                                const kestle::Download::Progress&,
-                                std::stop_token) -> std::expected<void, DownloadError> {
+        f.installer->fetch =
+            [](const Url&, const fs::path& file, uint64_t, const kestle::Download::Progress&,
+               std::stop_token,
+               const kestle::Download::Options&) -> std::expected<void, DownloadError> {
             TempFolder::writeText(file, payload);
             return {};
         };
@@ -171,9 +174,10 @@ TEST(InstallJob, AnImageTooBigForTheDiskIsRefusedWithTheSpaceItNeeds) {
     LogCapture log;
     Fixture f;
     std::atomic<bool> fetched = false;
-    f.installer->fetch = [&](const Url&, const fs::path&, uint64_t,
-                             const kestle::Download::Progress&,
-                             std::stop_token) -> std::expected<void, DownloadError> {
+    f.installer->fetch =
+        [&](const Url&, const fs::path&, uint64_t, const kestle::Download::Progress&,
+            std::stop_token,
+            const kestle::Download::Options&) -> std::expected<void, DownloadError> {
         fetched = true;
         return std::unexpected(DownloadError::connection());
     };
@@ -192,9 +196,10 @@ TEST(InstallJob, AnImageTooBigForTheDiskIsRefusedWithTheSpaceItNeeds) {
 TEST(InstallJob, AReleasedJobFinishesSilently) {
     Fixture f;
     std::atomic<bool> fetched = false;
-    f.installer->fetch = [&](const Url&, const fs::path&, uint64_t,
-                             const kestle::Download::Progress&,
-                             std::stop_token) -> std::expected<void, DownloadError> {
+    f.installer->fetch =
+        [&](const Url&, const fs::path&, uint64_t, const kestle::Download::Progress&,
+            std::stop_token,
+            const kestle::Download::Options&) -> std::expected<void, DownloadError> {
         std::this_thread::sleep_for(50ms);
         fetched = true;
         return std::unexpected(DownloadError::connection());
