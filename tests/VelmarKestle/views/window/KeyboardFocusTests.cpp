@@ -51,6 +51,9 @@ struct ActiveWindow {
         QApplication::setActiveWindow(&window);
         EXPECT_TRUE(runUntil([&] { return window.isActiveWindow(); }));
         EXPECT_TRUE(runUntil([&] { return window.page() == MainWindow::Page::list; }));
+        // The list shows before the feeds are in; the tours need every entry.
+        EXPECT_TRUE(runUntil(
+            [&] { return fixture.model->result().has_value() && !fixture.model->isChecking(); }));
     }
 
     QScrollArea* scroll() const { return window.findChild<QScrollArea*>(); }
@@ -205,7 +208,9 @@ TEST(KeyboardFocus, TabReachesEveryControlOfTheTable) {
     ActiveWindow w;
     w.fixture.model->setLayout(ListLayout::table);
     // A running job, so its row's cancel button is on the way too.
-    w.fixture.model->queue().update(*w.fixture.model->entry("notes"));
+    const std::optional<kestle::AppEntry> notes = w.fixture.model->entry("notes");
+    ASSERT_TRUE(notes.has_value());
+    w.fixture.model->queue().update(*notes);
     checkTour(w, true);
 }
 
